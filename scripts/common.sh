@@ -1,0 +1,38 @@
+# Shared by run.sh and test.sh: the Debian packages the project needs, and
+# installing those that are missing.
+# shellcheck shell=bash
+
+PROJECT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Build and run: compiler, CMake, Ninja, Qt 6 Widgets (its offscreen platform
+# plugin included) and a font for the windows.
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
+# Tests only: xmllint to check CF-e documents against the public schemas.
+TEST_PACKAGES=(libxml2-utils)
+
+# ensure_packages PKG...: installs what is missing when run as root, otherwise
+# prints the exact command to run and stops.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:"
+        echo "  sudo apt-get install -y ${missing[*]}"
+        exit 1
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# configure_and_build BUILD_DIR [cmake options...]
+configure_and_build() {
+    local dir="$1"
+    shift
+    cmake -S "$PROJECT_DIR" -B "$dir" -G Ninja "$@"
+    cmake --build "$dir" --parallel "$(nproc)"
+}
