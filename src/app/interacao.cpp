@@ -1,0 +1,42 @@
+#include "app/interacao.h"
+
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void InteracaoQt::mensagem(const QString& texto) {
+    QMessageBox caixa(QMessageBox::NoIcon, QApplication::applicationDisplayName(), texto, QMessageBox::Ok, janela_);
+    caixa.exec();
+}
+
+bool InteracaoQt::confirmar(const QString& texto) {
+    QMessageBox caixa(QMessageBox::Question, QApplication::applicationDisplayName(), texto,
+                      QMessageBox::Ok | QMessageBox::Cancel, janela_);
+    return caixa.exec() == QMessageBox::Ok;
+}
+
+void InteracaoQt::erro(const QString& texto) {
+    QMessageBox caixa(QMessageBox::Critical, QApplication::applicationDisplayName(), texto, QMessageBox::Ok, janela_);
+    caixa.exec();
+}
+
+void InteracaoQt::mensagemSemDono(const QString& titulo, const QString& texto) {
+    platform::caixaDeMensagemSemDono(titulo.toStdString(), texto.toStdString());
+}
+
+int InteracaoQt::executar(QDialog& dialogo) { return dialogo.exec(); }
+
+QString InteracaoQt::arquivoParaAbrir(const QString& titulo, const QString& filtro) {
+    return QFileDialog::getOpenFileName(janela_, titulo, QString(), filtro);
+}
+
+QString InteracaoQt::arquivoParaSalvar(const QString& titulo, const QString& filtro, const QString& nomeSugerido) {
+    return QFileDialog::getSaveFileName(janela_, titulo, nomeSugerido, filtro);
+}
+
+void InteracaoQt::abrirComProgramaAssociado(const QString& alvo) {
+    platform::abrirComProgramaAssociado(alvo.toStdString());
+}

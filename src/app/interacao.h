@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+// Everything the console asks of the user or the desktop goes through here, so that
+// tests can answer from a script instead of a real modal loop.
+class Interacao {
+public:
+    virtual ~Interacao() = default;
+
+    // A plain message: one OK button, the application title as caption.
+    virtual void mensagem(const QString& texto) = 0;
+    // A question with OK and Cancel; true only for OK.
+    virtual bool confirmar(const QString& texto) = 0;
+    // An error no operation handled, with its own text; the console goes on after it.
+    virtual void erro(const QString& texto) = 0;
+    // A message with no owner window and no icon (the library could not be loaded).
+    virtual void mensagemSemDono(const QString& titulo, const QString& texto) = 0;
+    // Shows a dialog modally and returns its result code.
+    virtual int executar(QDialog& dialogo) = 0;
+    // File dialogs; an empty text when the user cancels.
+    virtual QString arquivoParaAbrir(const QString& titulo, const QString& filtro) = 0;
+    virtual QString arquivoParaSalvar(const QString& titulo, const QString& filtro,
+                                      const QString& nomeSugerido) = 0;
+    // Opens a file or an address with its associated program.
+    virtual void abrirComProgramaAssociado(const QString& alvo) = 0;
+};
+
+// The real thing: Qt message boxes and file dialogs, the platform's "open".
+class InteracaoQt final : public Interacao {
+public:
+    void definirJanela(QWidget* janela) { janela_ = janela; }
+
+    void mensagem(const QString& texto) override;
+    bool confirmar(const QString& texto) override;
+    void erro(const QString& texto) override;
+    void mensagemSemDono(const QString& titulo, const QString& texto) override;
+    int executar(QDialog& dialogo) override;
+    QString arquivoParaAbrir(const QString& titulo, const QString& filtro) override;
+    QString arquivoParaSalvar(const QString& titulo, const QString& filtro, const QString& nomeSugerido) override;
+    void abrirComProgramaAssociado(const QString& alvo) override;
+
+private:
+    QWidget* janela_ = nullptr;
+};

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "app/estado.h"
+#include "app/interacao.h"
+#include "platform/codepage.h"
+#include "sat/bibliotecasat.h"
+#include "sat/resposta.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QMainWindow>
+
+#include <functional>
+#include <optional>
+#include <tuple>
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class TabDuvra;
+class TFMSefaz;
+
+// The main window: the side bar, the page area, the status bar, and the services
+// every page uses to reach the device and the user.
+class TFAtivacao final : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Opcoes {
+        // Where SAT_x64.DLL (else SAT.DLL) is looked for: the executable's folder.
+        QString pastaDoExecutavel;
+        // A library linked into the program: when given, no file is looked for.
+        std::optional<sat::FuncoesSAT> funcoes;
+    };
+
+    TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent = nullptr);
+    ~TFAtivacao() override;
+
+    // True when start-up found no library: the program ends instead of showing the window.
+    bool terminacaoSolicitada() const { return terminacaoSolicitada_; }
+
+    // --- Services of the pages -------------------------------------------------------
+
+    EstadoConsole& estado() { return estado_; }
+    Interacao& ui() { return ui_; }
+
+    // Status text and hourglass, painted before the blocking library call.
+    void CursorWait();
+    void CursorDefault();
+    // Echoes an answer (decoded, cut to 110 characters) in the status bar.
+    void mostrastatus(const QByteArray& mensagem);
+    // Shows the answer's SEFAZ message, if it has one, in the SEFAZ window.
+    void MostraMSefaz(const QByteArrayList& campos);
+
+    // One library call, the way every operation makes it: status text and hourglass,
+    // a new session number, the call with that number first and the text arguments
+    // in the 8-bit code page, the answer copied into retorno, normal pointer, the
+    // session box and the status bar updated. Returns false, after telling the user,
+    // when no library is bound or it lacks this entry point: nothing was called.
+    template <typename Funcao, typename... Argumentos>
+    bool chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argumentos);
+
+    void selecionarPagina(int indice);
+    QPushButton* botaoLateral(const QString& nome) const;
+
+    // Runs a command; an error it does not handle is shown with its own text and the
+    // window goes on. No exception ever reaches Qt's event loop.
+    void protegido(const std::function<void()>& comando);
+    // Connects a button's click to a command run under protegido().
+    void aoClicar(QAbstractButton* botao, std::function<void()> comando);
+
+    // --- Start-up --------------------------------------------------------------------
+
+    // Loads the SAT library `nome` from the executable's folder and binds its entry
+    // points; on failure tells the user (with the loader's reason) and returns false.
+    bool CarregaDLL(const QString& nome);
+    // The file version of a program or library file; throws std::system_error when it
+    // cannot be read.
+    static QString GetEXEVersionData(const QString& arquivo);
+
+private:
+    void criarJanela();
+    void FormCreate();
+    void BtnSairClick();
+    void avisarSemFuncao(const char* nome);
+    void avisarSemResposta(const char* nome);
+
+    template <typename T>
+    static decltype(auto) argumentoSAT(const T& valor) {
+        if constexpr (std::is_same_v<T, QString>)
+            return platform::toAnsi(valor);
+        else
+            return static_cast<int>(valor);
+    }
+    static const char* ponteiroSAT(const QByteArray& texto) { return texto.constData(); }
+    static int ponteiroSAT(int valor) { return valor; }
+
+    Interacao& ui_;
+    Opcoes opcoes_;
+    EstadoConsole estado_;
+    sat::BibliotecaSat biblioteca_;
+    bool terminacaoSolicitada_ = false;
+
+    QStackedWidget* PageControl = nullptr;
+    QLabel* painelStatus_ = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    TabDuvra* tabDuvra_ = nullptr;
+    TFMSefaz* FMSefaz = nullptr;
+};
+
+template <typename Funcao, typename... Argumentos>
+bool TFAtivacao::chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argumentos) {
+    const char* nome = sat::nomeDaFuncao(slot);
+    const Funcao funcao = biblioteca_.funcoes().*slot;
+    if (funcao == nullptr) {
+        avisarSemFuncao(nome);
+        return false;
+    }
+    // Converted before the call and kept alive through it: the library reads the texts
+    // during the call only.
+    const auto convertidos = std::make_tuple(argumentoSAT(argumentos)...);
+
+    CursorWait();
+    estado_.numsessao = estado_.sessoes.geranumsessao();
+    const char* resposta = std::apply(
+        [&](const auto&... a) { return funcao(estado_.numsessao.toInt(), ponteiroSAT(a)...); }, convertidos);
+    // The library owns its answer buffer and may reuse it at the next call: copy it now.
+    estado_.retorno = resposta != nullptr ? QByteArray(resposta) : QByteArray();
+    CursorDefault();
+
+    if (Edit1 != nullptr)
+        Edit1->setText(estado_.numsessao);
+    mostrastatus(estado_.retorno);
+    if (resposta == nullptr)
+        avisarSemResposta(nome);
+    return true;
+}

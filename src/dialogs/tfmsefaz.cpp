@@ -1,0 +1,22 @@
+#include "dialogs/tfmsefaz.h"
+
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+TFMSefaz::TFMSefaz(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      MemoSefaz(new QPlainTextEdit(this)) {
+    setObjectName(QStringLiteral("TFMSefaz"));
+    setWindowTitle(QStringLiteral("SAT_Ativação (Mensagem Sefaz)"));
+    setModal(true);
+    resize(447, 129);
+
+    MemoSefaz->setObjectName(QStringLiteral("MemoSefaz"));
+    MemoSefaz->setReadOnly(true);
+    MemoSefaz->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(MemoSefaz);
+}
+
+void TFMSefaz::definirTexto(const QString& texto) { MemoSefaz->setPlainText(texto); }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+// The window that shows a message the SEFAZ sent through the device.
+class TFMSefaz final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFMSefaz(QWidget* parent = nullptr);
+
+    // Replaces the text shown; the window keeps it until the next display.
+    void definirTexto(const QString& texto);
+
+private:
+    QPlainTextEdit* MemoSefaz;
+};

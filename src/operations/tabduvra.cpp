@@ -1,0 +1,70 @@
+#include "operations/tabduvra.h"
+
+#include "app/tfativacao.h"
+#include "operations/pagina.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+PosicoesTabDuvra posicoesFormResize(int w, int h, int larguraImagem, int alturaImagem, int larguraBotao) {
+    return {(w - larguraImagem) / 2, ((h - alturaImagem) * 2) / 3, (w - larguraBotao) / 2};
+}
+
+TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+    pagina::preparar(this, "TabDuvra");
+    pagina::criarPainelTitulo(this, "Panel7", QStringLiteral("SAT BRISEL"));
+
+    auto* Label8 = new QLabel(QStringLiteral("Status:"), this);
+    Label8->setObjectName(QStringLiteral("Label8"));
+    Label8->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 13px;"));
+    Label8->setGeometry(11, 42, 120, 17);
+
+    lbloperante = new QLabel(QStringLiteral("SAT inoperante"), this);
+    lbloperante->setObjectName(QStringLiteral("lbloperante"));
+    lbloperante->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 13px; color: rgb(255, 0, 0);"));
+    lbloperante->setGeometry(11, 67, 170, 17);
+    lbloperante->setAttribute(Qt::WA_TranslucentBackground);
+    lbloperante->hide();
+
+    ImgSAT = new QLabel(this);
+    ImgSAT->setObjectName(QStringLiteral("ImgSAT"));
+    ImgSAT->setPixmap(QPixmap(QStringLiteral(":/imagens/sat.png"))
+                          .scaled(200, 200, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    ImgSAT->setAlignment(Qt::AlignCenter);
+    ImgSAT->setGeometry(164, 150, 200, 200);
+
+    BitBtn6 = new QPushButton(QStringLiteral("Consultar SAT"), this);
+    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
+    BitBtn6->setGeometry(189, 97, 139, 29);
+
+    auto* Panel13 = new QFrame(this);
+    Panel13->setObjectName(QStringLiteral("Panel13"));
+    Panel13->setFixedHeight(24);
+    Panel13->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblEmpresa = new QLabel(QStringLiteral("Brisel Informática"), Panel13);
+    lblEmpresa->setObjectName(QStringLiteral("lblEmpresa"));
+    lblVersaoDLL = new QLabel(QStringLiteral("Versão da DLL: "), Panel13);
+    lblVersaoDLL->setObjectName(QStringLiteral("lblVersaoDLL"));
+    lblVersaoDLL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* barra = new QHBoxLayout(Panel13);
+    barra->setContentsMargins(4, 0, 4, 0);
+    barra->addWidget(lblEmpresa);
+    barra->addStretch(1);
+    barra->addWidget(lblVersaoDLL);
+    static_cast<QVBoxLayout*>(layout())->addWidget(Panel13);
+}
+
+void TabDuvra::resizeEvent(QResizeEvent* evento) {
+    QWidget::resizeEvent(evento);
+    FormResize();
+}
+
+void TabDuvra::FormResize() {
+    const PosicoesTabDuvra p = posicoesFormResize(width(), height(), ImgSAT->width(), ImgSAT->height(),
+                                                  BitBtn6->width());
+    ImgSAT->move(p.imagemEsquerda, p.imagemTopo);
+    BitBtn6->move(p.botaoEsquerda, BitBtn6->y());
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+// What differs between Windows and POSIX systems, behind plain C++ types so that the
+// Windows half needs nothing but Win32. Paths and texts are UTF-8.
+namespace platform {
+
+// A shared library loaded by full path. The handle is kept until close(): the
+// console never unloads its SAT library while running, since answers it handed out
+// may still be read.
+class BibliotecaDinamica {
+public:
+    BibliotecaDinamica() = default;
+    BibliotecaDinamica(const BibliotecaDinamica&) = delete;
+    BibliotecaDinamica& operator=(const BibliotecaDinamica&) = delete;
+    ~BibliotecaDinamica() = default;
+
+    // Loads the library at `caminho` (a full path: a bare name is not searched for in
+    // the program's folder on every system). On failure returns false and puts the
+    // loader's own reason into `erro`.
+    bool abrir(const std::string& caminho, std::string& erro);
+    void fechar();
+    bool aberta() const { return handle_ != nullptr; }
+
+    // The address exported under `nome`, or nullptr.
+    void* simbolo(const char* nome) const;
+
+private:
+    void* handle_ = nullptr;
+};
+
+// The "FileVersion" text of a program or library file. On Windows it comes from the
+// file's version resource; ELF files have none, so there the running executable gives
+// the console's own version and a library the numeric suffix of the file its name
+// resolves to (a link SAT_x64.DLL -> libsat.so.2.1.0 gives "2.1.0"), else "".
+// Throws std::system_error when the file or its version resource cannot be read.
+std::string versaoDoArquivo(const std::string& caminho);
+
+// The full path of the running executable and of its folder (with no trailing separator).
+std::string caminhoDoExecutavel();
+std::string pastaDoExecutavel();
+
+// A message box with no owner window, no icon and one OK button: used when the
+// library fails to load, before the console has anything to show.
+void caixaDeMensagemSemDono(const std::string& titulo, const std::string& texto);
+
+// Opens a file or an address with the program the desktop associates with it.
+// The outcome is not reported.
+void abrirComProgramaAssociado(const std::string& alvo);
+
+} // namespace platform

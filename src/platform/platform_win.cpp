@@ -1,0 +1,135 @@
+// Windows half of the platform layer, in plain Win32 so that it builds with MinGW
+// and MSVC alike without Qt.
+#include "platform/platform.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <system_error>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+std::wstring largo(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring saida(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), saida.data(), n);
+    return saida;
+}
+
+std::string estreito(const wchar_t* texto, int tamanho) {
+    if (tamanho <= 0)
+        return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, texto, tamanho, nullptr, 0, nullptr, nullptr);
+    std::string saida(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, texto, tamanho, saida.data(), n, nullptr, nullptr);
+    return saida;
+}
+
+std::string mensagemDoSistema(DWORD codigo) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, codigo, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string texto = estreito(buffer, static_cast<int>(n));
+    LocalFree(buffer);
+    while (!texto.empty() && (texto.back() == '\n' || texto.back() == '\r'))
+        texto.pop_back();
+    return texto;
+}
+
+[[noreturn]] void erroDoSistema(const std::string& contexto) {
+    const DWORD codigo = GetLastError();
+    throw std::system_error(static_cast<int>(codigo), std::system_category(),
+                            contexto + ": " + mensagemDoSistema(codigo));
+}
+
+} // namespace
+
+bool BibliotecaDinamica::abrir(const std::string& caminho, std::string& erro) {
+    HMODULE handle = LoadLibraryW(largo(caminho).c_str());
+    if (handle == nullptr) {
+        erro = mensagemDoSistema(GetLastError());
+        return false;
+    }
+    handle_ = handle;
+    return true;
+}
+
+void BibliotecaDinamica::fechar() {
+    if (handle_ != nullptr)
+        FreeLibrary(static_cast<HMODULE>(handle_));
+    handle_ = nullptr;
+}
+
+void* BibliotecaDinamica::simbolo(const char* nome) const {
+    if (handle_ == nullptr)
+        return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), nome));
+}
+
+std::string caminhoDoExecutavel() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size())
+            return estreito(buffer.data(), static_cast<int>(n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string pastaDoExecutavel() {
+    const std::string caminho = caminhoDoExecutavel();
+    const auto barra = caminho.find_last_of("\\/");
+    return barra == std::string::npos ? std::string() : caminho.substr(0, barra);
+}
+
+std::string versaoDoArquivo(const std::string& caminho) {
+    const std::wstring arquivo = largo(caminho);
+    DWORD ignorado = 0;
+    const DWORD tamanho = GetFileVersionInfoSizeW(arquivo.c_str(), &ignorado);
+    if (tamanho == 0)
+        erroDoSistema(caminho);
+    std::vector<unsigned char> buffer(tamanho); // released on every way out
+    if (!GetFileVersionInfoW(arquivo.c_str(), 0, tamanho, buffer.data()))
+        erroDoSistema(caminho);
+
+    struct Traducao {
+        WORD idioma;
+        WORD paginaDeCodigo;
+    };
+    Traducao* traducoes = nullptr;
+    UINT bytes = 0;
+    if (!VerQueryValueW(buffer.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&traducoes),
+                        &bytes) ||
+        bytes < sizeof(Traducao))
+        erroDoSistema(caminho);
+
+    wchar_t chave[64];
+    swprintf(chave, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", traducoes[0].idioma,
+             traducoes[0].paginaDeCodigo);
+    wchar_t* versao = nullptr;
+    UINT caracteres = 0;
+    if (!VerQueryValueW(buffer.data(), chave, reinterpret_cast<void**>(&versao), &caracteres) || versao == nullptr)
+        return {};
+    return estreito(versao, static_cast<int>(wcsnlen(versao, caracteres)));
+}
+
+void caixaDeMensagemSemDono(const std::string& titulo, const std::string& texto) {
+    MessageBoxW(nullptr, largo(texto).c_str(), largo(titulo).c_str(), MB_OK);
+}
+
+void abrirComProgramaAssociado(const std::string& alvo) {
+    ShellExecuteW(GetActiveWindow(), L"open", largo(alvo).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace platform
