@@ -5,8 +5,8 @@
 PROJECT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Build and run: compiler, CMake, Ninja, Qt 6 Widgets (its offscreen platform
-# plugin included) and a font for the windows.
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
+# plugin included) and a font with Tahoma-like widths for the windows.
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation2)
 # Tests only: xmllint to check CF-e documents against the public schemas.
 TEST_PACKAGES=(libxml2-utils)
 

@@ -10,7 +10,10 @@ Aplicacao::Aplicacao(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ativacao-sat"));
     setApplicationDisplayName(titulo);
     setApplicationVersion(QStringLiteral(SATCONSOLE_VERSION));
-    QFont fonte(QStringLiteral("Tahoma"));
+    // The windows were laid out for Tahoma 8; where it is missing, a font of similar
+    // widths keeps the side-bar captions inside their buttons.
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     fonte.setStyleHint(QFont::SansSerif);
     fonte.setPointSize(8);
     setFont(fonte);

@@ -4,6 +4,8 @@
 #include "app/tfativacao.h"
 #include "platform/platform.h"
 
+#include <QScreen>
+
 int main(int argc, char* argv[]) {
     Aplicacao app(argc, argv);
 
@@ -13,6 +15,9 @@ int main(int argc, char* argv[]) {
     if (FAtivacao.terminacaoSolicitada())
         return 0;
 
+    // Centred on the screen when first shown.
+    if (const QScreen* tela = FAtivacao.screen())
+        FAtivacao.move(tela->availableGeometry().center() - FAtivacao.frameGeometry().center() + FAtivacao.pos());
     FAtivacao.show();
     return Aplicacao::exec();
 }
