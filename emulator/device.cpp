@@ -133,14 +133,25 @@ std::string callDevice(Fn fn, int session, const Operation& op) {
                                            "não foi possível gravar o estado do SAT na pasta " +
                                                printable(home.string(), 200)));
 
+        std::string sent = text;
+        if (fn == Fn::ExtrairLogs && !a.data.empty() && a.code == "15000") {
+            // The padding goes only into this answer: the stored session and the state stay small.
+            if (auto mb = faults.number("log_padding_mb", fi.name, 1, 64)) {
+                if (auto log = base64Decode(a.data.front())) {
+                    a.data.front() = base64Encode(padLog(*log, *mb, ctx.now));
+                    sent = formatAnswer(session, fi.layout, a);
+                }
+            }
+        }
+
         const auto malformation = parseMalformation(faults.get("malformed", fi.name).value_or(""));
         const auto malformedLeft = faultCount(faults, "malformed_count");
         if (malformation != Malformation::None && (!malformedLeft || *malformedLeft > 0)) {
             if (malformedLeft)
                 consumeCount(faultFile, "malformed_count");
-            return malform(text, malformation, messageField(fi), fi.base64Field);
+            return malform(sent, malformation, messageField(fi), fi.base64Field);
         }
-        return text;
+        return sent;
     } catch (const std::exception& e) {
         return formatAnswer(session, fi.layout, makeAnswer(fi.functionClass, 99, printable(e.what(), 200)));
     } catch (...) {

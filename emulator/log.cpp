@@ -77,4 +77,15 @@ std::string logText(const DeviceState& s) {
     return out;
 }
 
+std::string padLog(const std::string& log, long long megabytes, const platform::LocalTime& t) {
+    const std::size_t target = static_cast<std::size_t>(megabytes) * 1024u * 1024u;
+    const std::string filler =
+        logDateTime(t) + "|SAT|info|Registro antigo de preenchimento do log (arquivo de falhas)\n";
+    std::string out;
+    out.reserve(target + log.size());
+    while (out.size() + log.size() < target)
+        out += filler;
+    return out + log;
+}
+
 } // namespace satemu

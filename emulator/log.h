@@ -20,6 +20,9 @@ void logInfo(DeviceState& s, const platform::LocalTime& t, const std::string& te
 void appendSuperLog(DeviceState& s, const platform::LocalTime& t);
 // The whole log as one text, one line per line feed.
 std::string logText(const DeviceState& s);
+// The log preceded by filler lines up to `megabytes` (a fault for showing how a
+// program copes with a huge log).
+std::string padLog(const std::string& log, long long megabytes, const platform::LocalTime& t);
 
 } // namespace satemu
 

@@ -300,18 +300,7 @@ Answer extrairLogs(Context& c, const std::string& code) {
         return *refusal;
     logInfo(c.state, c.now, "Extracao do log solicitada");
     appendSuperLog(c.state, c.now);
-    std::string text = logText(c.state);
-    if (auto mb = c.faults.number("log_padding_mb", c.function.name, 1, 64)) {
-        // Older lines in front of the real log, up to the size asked for.
-        const std::size_t target = static_cast<std::size_t>(*mb) * 1024u * 1024u;
-        const std::string filler =
-            logDateTime(c.now) + "|SAT|info|Registro antigo de preenchimento do log (arquivo de falhas)\n";
-        std::string padding;
-        padding.reserve(target);
-        while (padding.size() + text.size() < target)
-            padding += filler;
-        text = padding + text;
-    }
+    const std::string text = logText(c.state);
     Answer a = makeAnswer(15, 0);
     a.data.push_back(base64Encode(text));
     return a;
