@@ -1,40 +1,74 @@
 #include "platform/codepage.h"
 
+#include <QList>
+
+#include <array>
+
+#ifdef Q_OS_WIN
 #include <QStringDecoder>
 #include <QStringEncoder>
+#endif
 
 namespace platform {
 
-namespace {
-
 #ifdef Q_OS_WIN
-// Qt's System converter is the ANSI code page on Windows.
-QStringEncoder makeEncoder() { return QStringEncoder(QStringConverter::System); }
-QStringDecoder makeDecoder() { return QStringDecoder(QStringConverter::System); }
-#else
-// Qt knows Windows-1252 only by name (through ICU). Without ICU fall back to
-// Latin-1, which agrees with it on every letter of Portuguese.
-QStringEncoder makeEncoder() {
-    QStringEncoder encoder("windows-1252");
-    return encoder.isValid() ? std::move(encoder) : QStringEncoder(QStringConverter::Latin1);
-}
-QStringDecoder makeDecoder() {
-    QStringDecoder decoder("windows-1252");
-    return decoder.isValid() ? std::move(decoder) : QStringDecoder(QStringConverter::Latin1);
-}
-#endif
 
-} // namespace
-
+// Qt's System converter is the ANSI code page on Windows, with Windows' own
+// replacement of characters the code page lacks.
 QByteArray toAnsi(const QString& text) {
-    QStringEncoder encoder = makeEncoder();
+    QStringEncoder encoder(QStringConverter::System);
     return encoder.encode(text);
 }
 
 QString fromAnsi(const QByteArray& bytes) {
-    QStringDecoder decoder = makeDecoder();
+    QStringDecoder decoder(QStringConverter::System);
     return decoder.decode(bytes);
 }
+
+#else
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80-0x9F. The five bytes it leaves
+// undefined map to the C1 controls of the same value, as Windows converts them, so
+// every byte survives a round trip.
+constexpr std::array<char16_t, 32> faixa80{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char paraAnsi(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (std::size_t i = 0; i < faixa80.size(); ++i)
+        if (faixa80[i] == c)
+            return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+} // namespace
+
+QByteArray toAnsi(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    // By code point, so a character outside the basic plane becomes one '?'.
+    for (const char32_t c : text.toUcs4())
+        bytes.append(paraAnsi(c));
+    return bytes;
+}
+
+QString fromAnsi(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    for (const char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        text.append(u >= 0x80 && u < 0xA0 ? QChar(faixa80[u - 0x80]) : QChar(char16_t{u}));
+    }
+    return text;
+}
+
+#endif
 
 bool ansiCanEncode(const QString& text) { return fromAnsi(toAnsi(text)) == text; }
 

@@ -5,8 +5,8 @@
 
 // The 8-bit code page of text handed to the SAT library and of files written for
 // the user: the system ANSI code page on Windows, Windows-1252 elsewhere (what
-// Brazilian Windows uses). Characters the code page cannot hold become '?', as the
-// platform converter writes them.
+// Brazilian Windows uses). Elsewhere a character the code page cannot hold becomes
+// one '?'; on Windows the system converter replaces it its own way.
 namespace platform {
 
 QByteArray toAnsi(const QString& text);
