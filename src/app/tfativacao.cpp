@@ -2,8 +2,12 @@
 
 #include "app/tabelauf.h"
 #include "dialogs/tfmsefaz.h"
+#include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
+#include "operations/tabativar.h"
+#include "operations/tabcodativa.h"
 #include "operations/tabduvra.h"
+#include "operations/tabstatus.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,31 +32,23 @@ struct BotaoLateral {
     const char* nome;
     const char* legenda;
     int topo;
-    int pagina; // the page it selects; -1 for "Sair"
 };
 
 // Top to bottom, as the side bar shows them; "Sair" comes before "SuperLog" in the
 // keyboard order.
 constexpr BotaoLateral botoesLaterais[] = {
-    {"BtnPrincipal", "SAT - BRISEL", 0, 0},
-    {"BtnConfRede", "Config. da Rede", 28, 6},
-    {"BtnAtivacao", "Ativação do SAT", 56, 2},
-    {"BtnAssocAssin", "Associar Aplic. Comercial", 84, 3},
-    {"BtnTestefimafim", "Testes", 112, 5},
-    {"BitBtnStatus", "Status", 140, 8},
-    {"BitLogs", "Extrair Logs", 168, 9},
-    {"BtnCodAtivacao", "Trocar Cód. Ativação", 196, 1},
-    {"BtnBloquearSAT", "Bloquear/Desbloquear", 224, 4},
-    {"BitAtualizaSW", "Atualizar SW Básico", 252, 10},
-    {"BtnSair", "Sair", 376, -1},
-    {"BitSuperLog", "SuperLog", 347, 9},
-};
-
-struct PaginaSimples {
-    int indice;
-    const char* nome;
-    const char* painel;
-    const char* titulo;
+    {"BtnPrincipal", "SAT - BRISEL", 0},
+    {"BtnConfRede", "Config. da Rede", 28},
+    {"BtnAtivacao", "Ativação do SAT", 56},
+    {"BtnAssocAssin", "Associar Aplic. Comercial", 84},
+    {"BtnTestefimafim", "Testes", 112},
+    {"BitBtnStatus", "Status", 140},
+    {"BitLogs", "Extrair Logs", 168},
+    {"BtnCodAtivacao", "Trocar Cód. Ativação", 196},
+    {"BtnBloquearSAT", "Bloquear/Desbloquear", 224},
+    {"BitAtualizaSW", "Atualizar SW Básico", 252},
+    {"BtnSair", "Sair", 376},
+    {"BitSuperLog", "SuperLog", 347},
 };
 
 } // namespace
@@ -60,6 +56,7 @@ struct PaginaSimples {
 TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
     : QMainWindow(parent), ui_(ui), opcoes_(std::move(opcoes)) {
     criarJanela();
+    FValida = new TFValida(estado_, this);
     FMSefaz = new TFMSefaz(this);
     protegido([this] { FormCreate(); });
 }
@@ -86,10 +83,6 @@ void TFAtivacao::criarJanela() {
         if (anterior != nullptr)
             setTabOrder(anterior, botao);
         anterior = botao;
-        if (b.pagina < 0)
-            aoClicar(botao, [this] { BtnSairClick(); });
-        else
-            aoClicar(botao, [this, pagina = b.pagina] { selecionarPagina(pagina); });
     }
     auto* Image1 = new QLabel(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -104,26 +97,32 @@ void TFAtivacao::criarJanela() {
     linhas->addWidget(PageControl, 1);
     setCentralWidget(central);
 
-    tabDuvra_ = new TabDuvra(*this);
-    PageControl->addWidget(tabDuvra_);
-    static constexpr PaginaSimples paginas[] = {
-        {1, "TabCodAtiva", "Panel2", "CÓDIGO DE ATIVAÇÃO"},
-        {2, "TabAtivar", "Panel3", "ATIVAÇÃO DO SAT"},
-        {3, "TabAssocAss", "Panel5", "ASSOCIAR APLIC. COMERCIAL"},
-        {4, "TabBloq", "Panel6", "BLOQUEAR/DESBLOQUEAR"},
-        {5, "TabTeste", "Panel4", ""},
-        {6, "TabConfRede", "Panel8", "CONFIGURAÇÕES DE REDE"},
-        {7, "TabCSR", "Panel9", ""},
-        {8, "TabStatus", "Panel10", "STATUS OPERACIONAL"},
-        {9, "TabLog", "Panel11", "EXTRAÇÃO DOS LOGS"},
-        {10, "TavAtualizaSW", "Panel12", "ATUALIZAR SOFTWARE BÁSICO"},
-    };
-    for (const PaginaSimples& p : paginas) {
+    // Pages whose commands are still to come get their frame and title.
+    const auto paginaSimples = [](const char* nome, const char* painel, const char* titulo) {
         auto* pagina = new QWidget;
-        pagina::preparar(pagina, p.nome);
-        pagina::criarPainelTitulo(pagina, p.painel, QString::fromUtf8(p.titulo));
-        PageControl->insertWidget(p.indice, pagina);
-    }
+        pagina::preparar(pagina, nome);
+        pagina::criarPainelTitulo(pagina, painel, QString::fromUtf8(titulo));
+        return pagina;
+    };
+    tabDuvra_ = new TabDuvra(*this);
+    tabCodAtiva_ = new TabCodAtiva(*this);
+    tabAtivar_ = new TabAtivar(*this);
+    tabStatus_ = new TabStatus(*this);
+    // In index order: a page is selected by its position.
+    for (QWidget* pagina : {
+             static_cast<QWidget*>(tabDuvra_),
+             static_cast<QWidget*>(tabCodAtiva_),
+             static_cast<QWidget*>(tabAtivar_),
+             paginaSimples("TabAssocAss", "Panel5", "ASSOCIAR APLIC. COMERCIAL"),
+             paginaSimples("TabBloq", "Panel6", "BLOQUEAR/DESBLOQUEAR"),
+             paginaSimples("TabTeste", "Panel4", ""),
+             paginaSimples("TabConfRede", "Panel8", "CONFIGURAÇÕES DE REDE"),
+             paginaSimples("TabCSR", "Panel9", ""),
+             static_cast<QWidget*>(tabStatus_),
+             paginaSimples("TabLog", "Panel11", "EXTRAÇÃO DOS LOGS"),
+             paginaSimples("TavAtualizaSW", "Panel12", "ATUALIZAR SOFTWARE BÁSICO"),
+         })
+        PageControl->addWidget(pagina);
 
     // The session box of the test page: every library call writes its number here.
     QWidget* tabTeste = PageControl->widget(5);
@@ -138,11 +137,6 @@ void TFAtivacao::criarJanela() {
     rotuloSessao->setBuddy(Edit1);
     rotuloSessao->setGeometry(440, 343, 70, 16);
 
-    // The state list of the activation page, filled from TabelaUF at creation.
-    auto* cbo = new QComboBox(PageControl->widget(2));
-    cbo->setObjectName(QStringLiteral("cbo"));
-    cbo->setGeometry(27, 255, 73, 21);
-
     auto* StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setFixedHeight(19);
@@ -150,9 +144,36 @@ void TFAtivacao::criarJanela() {
     painelStatus_->setObjectName(QStringLiteral("StatusPanel0"));
     StatusBar->addWidget(painelStatus_, 1);
     setStatusBar(StatusBar);
+    ligarBarraLateral();
+}
+
+void TFAtivacao::ligarBarraLateral() {
+    const std::pair<const char*, std::function<void()>> comandos[] = {
+        {"BtnPrincipal", [this] { tabDuvra_->BtnPrincipalClick(); }},
+        {"BtnConfRede", [this] { selecionarPagina(6); }},
+        {"BtnAtivacao", [this] { tabAtivar_->BtnAtivacaoClick(); }},
+        {"BtnAssocAssin", [this] { selecionarPagina(3); }},
+        {"BtnTestefimafim", [this] { selecionarPagina(5); }},
+        {"BitBtnStatus", [this] { tabStatus_->BitBtnStatusClick(); }},
+        {"BitLogs", [this] { selecionarPagina(9); }},
+        {"BtnCodAtivacao", [this] { tabCodAtiva_->BtnCodAtivacaoClick(); }},
+        {"BtnBloquearSAT", [this] { selecionarPagina(4); }},
+        {"BitAtualizaSW", [this] { selecionarPagina(10); }},
+        {"BtnSair", [this] { BtnSairClick(); }},
+        {"BitSuperLog", [this] { selecionarPagina(9); }},
+    };
+    for (const auto& [nome, comando] : comandos)
+        aoClicar(botaoLateral(QString::fromLatin1(nome)), comando);
 }
 
 void TFAtivacao::FormCreate() {
+    // A file that cannot be read ends the program; it is never overwritten.
+    if (const settings::StoreResult aberto = cds_.open(opcoes_.arquivoParametros); !aberto) {
+        ui_.mensagem(aberto.message());
+        terminacaoSolicitada_ = true;
+        return;
+    }
+
     tabDuvra_->lblEmpresa->setText(QStringLiteral("Brisel Informática"));
     tabDuvra_->lblVersaoDLL->setText(QStringLiteral("Versão da DLL: "));
 
@@ -166,10 +187,9 @@ void TFAtivacao::FormCreate() {
 
     Edit1->setText(estado_.numsessao);
 
-    auto* cbo = PageControl->widget(2)->findChild<QComboBox*>(QStringLiteral("cbo"));
     for (const UnidadeFederativa& uf : TabelaUF)
-        cbo->addItem(QString::fromLatin1(uf.sigla));
-    cbo->setCurrentIndex(-1);
+        tabAtivar_->cbo->addItem(QString::fromLatin1(uf.sigla));
+    tabAtivar_->cbo->setCurrentIndex(-1);
 
     if (opcoes_.funcoes) {
         biblioteca_.vincular(*opcoes_.funcoes);
@@ -221,13 +241,19 @@ QString TFAtivacao::GetEXEVersionData(const QString& arquivo) {
 
 void TFAtivacao::BtnSairClick() { close(); }
 
+void TFAtivacao::gravarParametros() {
+    if (const settings::StoreResult gravado = cds_.writeBackIfNeeded(); !gravado)
+        ui_.mensagem(gravado.message());
+}
+
+void TFAtivacao::mostrarValida() { ui_.executar(*FValida); }
+
 void TFAtivacao::CursorWait() {
     painelStatus_->setText(QStringLiteral("Aguardando retorno do SAT ..."));
+    // The library call that follows blocks this thread: paint the text now (repaint
+    // paints at once, update would wait for the event loop), or the user never sees it.
     statusBar()->repaint();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The library call that follows blocks this thread: paint the text and the
-    // pointer now, or the user sees neither.
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TFAtivacao::CursorDefault() {

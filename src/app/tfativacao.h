@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 #include "sat/bibliotecasat.h"
 #include "sat/resposta.h"
+#include "settings/parameterstore.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -17,8 +18,12 @@
 class QLabel;
 class QPushButton;
 class QStackedWidget;
+class TabAtivar;
+class TabCodAtiva;
 class TabDuvra;
+class TabStatus;
 class TFMSefaz;
+class TFValida;
 
 // The main window: the side bar, the page area, the status bar, and the services
 // every page uses to reach the device and the user.
@@ -30,18 +35,26 @@ public:
         QString pastaDoExecutavel;
         // A library linked into the program: when given, no file is looked for.
         std::optional<sat::FuncoesSAT> funcoes;
+        // The parameter store's file: Parametros.xml in the working directory.
+        QString arquivoParametros = settings::ParameterStore::defaultPath();
     };
 
     TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent = nullptr);
     ~TFAtivacao() override;
 
-    // True when start-up found no library: the program ends instead of showing the window.
+    // True when start-up found no library or could not read the parameter store: the
+    // program ends instead of showing the window.
     bool terminacaoSolicitada() const { return terminacaoSolicitada_; }
+
+    // End of a normal run: writes the parameter store back when it changed or its file
+    // is missing; tells the user when that fails (the old file then stays as it was).
+    void gravarParametros();
 
     // --- Services of the pages -------------------------------------------------------
 
     EstadoConsole& estado() { return estado_; }
     Interacao& ui() { return ui_; }
+    settings::ParameterStore& cds() { return cds_; }
 
     // Status text and hourglass, painted before the blocking library call.
     void CursorWait();
@@ -58,6 +71,10 @@ public:
     // when no library is bound or it lacks this entry point: nothing was called.
     template <typename Funcao, typename... Argumentos>
     bool chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argumentos);
+
+    // Shows the activation-code prompt modally; afterwards estado().cancelado is 0 when
+    // the user confirmed, and estado().codigoativacao holds the trimmed code.
+    void mostrarValida();
 
     void selecionarPagina(int indice);
     QPushButton* botaoLateral(const QString& nome) const;
@@ -79,6 +96,7 @@ public:
 
 private:
     void criarJanela();
+    void ligarBarraLateral();
     void FormCreate();
     void BtnSairClick();
     void avisarSemFuncao(const char* nome);
@@ -98,12 +116,17 @@ private:
     Opcoes opcoes_;
     EstadoConsole estado_;
     sat::BibliotecaSat biblioteca_;
+    settings::ParameterStore cds_;
     bool terminacaoSolicitada_ = false;
 
     QStackedWidget* PageControl = nullptr;
     QLabel* painelStatus_ = nullptr;
     QLineEdit* Edit1 = nullptr;
     TabDuvra* tabDuvra_ = nullptr;
+    TabCodAtiva* tabCodAtiva_ = nullptr;
+    TabAtivar* tabAtivar_ = nullptr;
+    TabStatus* tabStatus_ = nullptr;
+    TFValida* FValida = nullptr;
     TFMSefaz* FMSefaz = nullptr;
 };
 

@@ -2,6 +2,9 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace pagina {
@@ -53,6 +56,61 @@ QLineEdit* criarEditCodigo(QWidget* pagina, const char* nome, const QString& rot
 QLabel* rotuloDe(QLineEdit* edit) {
     return edit->parentWidget()->findChild<QLabel*>(edit->objectName() + QStringLiteral("Label"),
                                                     Qt::FindDirectChildrenOnly);
+}
+
+QLineEdit* criarEditCNPJ(QWidget* pagina, const char* nome, QPoint posicao, int largura) {
+    auto* edit = new QLineEdit(pagina);
+    edit->setObjectName(QString::fromLatin1(nome));
+    edit->setGeometry(posicao.x(), posicao.y(), largura, 21);
+    edit->setInputMask(QStringLiteral("99.999.999/9999-99;_"));
+    return edit;
+}
+
+QString digitos(const QLineEdit* edit) {
+    QString valor;
+    for (QChar c : edit->text())
+        if (c.isDigit())
+            valor += c;
+    return valor;
+}
+
+QTextEdit* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas) {
+    auto* aviso = new QTextEdit(pagina);
+    aviso->setObjectName(QString::fromLatin1(nome));
+    aviso->setReadOnly(true);
+    aviso->setFocusPolicy(Qt::NoFocus);
+    aviso->setFixedHeight(66);
+    aviso->setFont(fonteFixa(12));
+    aviso->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    aviso->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette paleta = aviso->palette();
+    paleta.setColor(QPalette::Text, QColor(0, 128, 0));
+    paleta.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    aviso->setPalette(paleta);
+    aviso->setPlainText(linhas.join(u'\n'));
+    aviso->selectAll();
+    aviso->setAlignment(Qt::AlignCenter);
+    aviso->setTextCursor(QTextCursor(aviso->document()));
+    static_cast<QVBoxLayout*>(pagina->layout())->addWidget(aviso);
+    return aviso;
+}
+
+QFont fonteFixa(int pixels) {
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("Lucida Console"), QStringLiteral("Liberation Mono"),
+                       QStringLiteral("DejaVu Sans Mono")});
+    fonte.setStyleHint(QFont::Monospace);
+    fonte.setFixedPitch(true);
+    fonte.setPixelSize(pixels);
+    return fonte;
+}
+
+void definirBotaoPadrao(QWidget* pagina, QPushButton* botao) {
+    for (QLineEdit* edit : pagina->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+        QObject::connect(edit, &QLineEdit::returnPressed, botao, [botao] {
+            if (botao->isEnabled())
+                botao->click();
+        });
 }
 
 } // namespace pagina

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QFont>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
+
+#include <exception>
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QTextEdit;
 class QWidget;
 
 // The look every page shares: a silver page with a grey title panel across its top.
@@ -26,5 +32,30 @@ QLineEdit* criarEditCodigo(QWidget* pagina, const char* nome, const QString& rot
 
 // The caption of a labelled edit.
 QLabel* rotuloDe(QLineEdit* edit);
+
+// A CNPJ edit: the mask shows the punctuation, the value is the 14 digits.
+QLineEdit* criarEditCNPJ(QWidget* pagina, const char* nome, QPoint posicao, int largura);
+QString digitos(const QLineEdit* edit);
+
+// The green warning along the bottom of a page, its lines centred; not a keyboard stop.
+QTextEdit* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas);
+
+// The fixed-pitch font of the memos ("Lucida Console", or the closest the system has).
+QFont fonteFixa(int pixels);
+
+// Makes Return in each edit press the page's default button, as a page (unlike a
+// dialog) has no default button of its own.
+void definirBotaoPadrao(QWidget* pagina, QPushButton* botao);
+
+// Runs the steps that read an answer. A failure among them (a field the answer does
+// not have, data that does not decode) ends them without a message: the device's
+// answer is already echoed in the status bar.
+template <typename Passos>
+void ignorarFalhas(Passos&& passos) {
+    try {
+        passos();
+    } catch (const std::exception&) {
+    }
+}
 
 } // namespace pagina

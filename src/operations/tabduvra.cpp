@@ -3,6 +3,7 @@
 #include "app/tfativacao.h"
 #include "operations/pagina.h"
 
+#include <QByteArrayList>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -24,7 +25,13 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
 
     lbloperante = new QLabel(QStringLiteral("SAT inoperante"), this);
     lbloperante->setObjectName(QStringLiteral("lbloperante"));
-    lbloperante->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 13px; color: rgb(255, 0, 0);"));
+    QFont negrito13 = lbloperante->font();
+    negrito13.setBold(true);
+    negrito13.setPixelSize(13);
+    lbloperante->setFont(negrito13);
+    QPalette vermelho = lbloperante->palette();
+    vermelho.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    lbloperante->setPalette(vermelho);
     lbloperante->setGeometry(11, 67, 170, 17);
     lbloperante->setAttribute(Qt::WA_TranslucentBackground);
     lbloperante->hide();
@@ -39,6 +46,7 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
     BitBtn6 = new QPushButton(QStringLiteral("Consultar SAT"), this);
     BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
     BitBtn6->setGeometry(189, 97, 139, 29);
+    janela_.aoClicar(BitBtn6, [this] { BtnPrincipalClick(); });
 
     auto* Panel13 = new QFrame(this);
     Panel13->setObjectName(QStringLiteral("Panel13"));
@@ -55,6 +63,39 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
     barra->addStretch(1);
     barra->addWidget(lblVersaoDLL);
     static_cast<QVBoxLayout*>(layout())->addWidget(Panel13);
+}
+
+void TabDuvra::BtnPrincipalClick() {
+    janela_.selecionarPagina(0);
+    if (janela_.chamar(&sat::FuncoesSAT::ConsultarSAT)) {
+        lbloperante->show();
+        const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+        // Any answer without a code counts as a device not in operation.
+        const QByteArray codigo = campos.size() > 1 ? campos[1] : QByteArray();
+        if (codigo == "08000") {
+            mostrarVeredito(true);
+        } else {
+            if (codigo == "08097" && campos.size() > 2)
+                janela_.ui().mensagem(sat::mensagemResposta(campos));
+            mostrarVeredito(false);
+        }
+        janela_.MostraMSefaz(campos);
+    }
+    janela_.selecionarPagina(0);
+    janela_.repaint();
+}
+
+void TabDuvra::mostrarVeredito(bool emOperacao) {
+    const QColor cor = emOperacao ? QColor(0, 128, 0) : QColor(255, 0, 0);
+    lbloperante->setText(emOperacao ? QStringLiteral("SAT em operação") : QStringLiteral("SAT inoperante"));
+    QPalette paleta = lbloperante->palette();
+    paleta.setColor(QPalette::WindowText, cor);
+    lbloperante->setPalette(paleta);
+
+    QPushButton* botao = janela_.botaoLateral(QStringLiteral("BtnPrincipal"));
+    paleta = botao->palette();
+    paleta.setColor(QPalette::ButtonText, cor);
+    botao->setPalette(paleta);
 }
 
 void TabDuvra::resizeEvent(QResizeEvent* evento) {

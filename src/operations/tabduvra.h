@@ -24,6 +24,11 @@ class TabDuvra final : public QWidget {
 public:
     explicit TabDuvra(TFAtivacao& janela, QWidget* parent = nullptr);
 
+    // Asks the device whether it is in operation (side-bar "SAT - BRISEL" and
+    // "Consultar SAT"): green "SAT em operação" for 08000, red "SAT inoperante" for
+    // anything else, the side-bar button's text in the same colour.
+    void BtnPrincipalClick();
+
     QLabel* lbloperante;
     QLabel* lblEmpresa;
     QLabel* lblVersaoDLL;
@@ -34,6 +39,7 @@ protected:
 
 private:
     void FormResize();
+    void mostrarVeredito(bool emOperacao);
 
     TFAtivacao& janela_;
     QLabel* ImgSAT;

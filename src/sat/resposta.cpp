@@ -78,7 +78,7 @@ QString textoStatus(const QByteArray& mensagem) {
 
 const QByteArray& campo(const QByteArrayList& campos, qsizetype posicao) {
     if (posicao < 0 || posicao >= campos.size())
-        throw std::out_of_range("campo " + std::to_string(posicao) + " ausente na resposta do SAT");
+        throw std::out_of_range("A resposta do SAT não tem o campo " + std::to_string(posicao) + ".");
     return campos[posicao];
 }
 

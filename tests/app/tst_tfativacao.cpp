@@ -62,7 +62,7 @@ private slots:
 
 private:
     std::unique_ptr<TFAtivacao> janelaRoteirizada();
-    QString pastaCom(const QString& nome, const QString& origem, bool comoLink);
+    QString parametros() const { return pasta_->filePath(QStringLiteral("Parametros.xml")); }
 
     InteracaoRoteirizada ui_;
     std::unique_ptr<QTemporaryDir> pasta_;
@@ -77,7 +77,8 @@ void TestTFAtivacao::init() {
 void TestTFAtivacao::cleanup() { pasta_.reset(); }
 
 std::unique_ptr<TFAtivacao> TestTFAtivacao::janelaRoteirizada() {
-    return std::make_unique<TFAtivacao>(ui_, TFAtivacao::Opcoes{pasta_->path(), roteiro::funcoes()});
+    return std::make_unique<TFAtivacao>(
+        ui_, TFAtivacao::Opcoes{pasta_->path(), roteiro::funcoes(), parametros()});
 }
 
 void TestTFAtivacao::escolhaDaBiblioteca_data() {
@@ -111,7 +112,7 @@ void TestTFAtivacao::escolhaDaBiblioteca() {
     preparar(QStringLiteral("SAT_x64.DLL"), x64);
     preparar(QStringLiteral("SAT.DLL"), sat);
 
-    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt});
+    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
     QVERIFY(!janela.terminacaoSolicitada());
     QCOMPARE(janela.findChild<QLabel*>(QStringLiteral("lblVersaoDLL"))->text(), rotulo);
     QCOMPARE(janela.findChild<QStackedWidget*>(QStringLiteral("PageControl"))->currentIndex(), 0);
@@ -133,7 +134,7 @@ void TestTFAtivacao::escolhaDaBiblioteca() {
 }
 
 void TestTFAtivacao::semBibliotecaOProgramaTermina() {
-    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt});
+    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
     QVERIFY(janela.terminacaoSolicitada());
     QCOMPARE(ui_.exibidos.size(), 1);
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("Erro: DLL não foi encotrada.")});
@@ -251,7 +252,7 @@ void TestTFAtivacao::primeiraPaginaSegueOTamanho() {
 void TestTFAtivacao::chamadaPercorreOCaminhoComum() {
     sat::FuncoesSAT funcoes;
     funcoes.ConsultarSAT = &consultaQueObserva;
-    TFAtivacao janela(ui_, {pasta_->path(), funcoes});
+    TFAtivacao janela(ui_, {pasta_->path(), funcoes, parametros()});
     painelObservado = janela.findChild<QLabel*>(QStringLiteral("StatusPanel0"));
     statusDuranteAChamada.clear();
     cursorDeEsperaDuranteAChamada = false;
@@ -292,7 +293,7 @@ void TestTFAtivacao::respostaNulaEAvisada() {
 void TestTFAtivacao::funcaoAusenteNaoEChamada() {
     sat::FuncoesSAT funcoes = roteiro::funcoes();
     funcoes.BloquearSAT = nullptr;
-    TFAtivacao janela(ui_, {pasta_->path(), funcoes});
+    TFAtivacao janela(ui_, {pasta_->path(), funcoes, parametros()});
     QVERIFY(!janela.chamar(&sat::FuncoesSAT::BloquearSAT, QStringLiteral("12345678")));
     QVERIFY(roteiro::chamadas().isEmpty());
     QVERIFY(janela.estado().numsessao.isEmpty()); // no session number drawn
@@ -304,7 +305,7 @@ void TestTFAtivacao::semBibliotecaNadaEChamado() {
     QVERIFY(lixo.open(QIODevice::WriteOnly));
     lixo.write("x");
     lixo.close();
-    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt});
+    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
     QVERIFY(!janela.chamar(&sat::FuncoesSAT::ConsultarSAT));
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral(
                                   "Nenhuma biblioteca SAT está carregada: a função ConsultarSAT não pode ser chamada.")});

@@ -1,0 +1,190 @@
+#include "operations/tabativar.h"
+
+#include "app/tabelauf.h"
+#include "app/texto.h"
+#include "app/tfativacao.h"
+#include "operations/pagina.h"
+#include "validation/cnpj.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Certificate types in item order; the device receives item + 1.
+constexpr const char* tiposCertificado[] = {"AC-SAT - SEFAZ", "ICP-BRASIL", "RENOVAÇÃO ICP-BRASIL"};
+
+const QString mensagemEspera = QStringLiteral("Por favor aguarde.\n\rEsta função pode demorar alguns minutos.\n\n\r"
+                                              "Clique OK para continuar.");
+
+} // namespace
+
+TabAtivar::TabAtivar(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+    pagina::preparar(this, "TabAtivar");
+    pagina::criarPainelTitulo(this, "Panel3", QStringLiteral("ATIVAÇÃO DO SAT"));
+
+    EdtCodAtiv2 = pagina::criarEditCodigo(this, "EdtCodAtiv2", QStringLiteral("Digite o Código de Ativação do SAT:"),
+                                          {27, 63}, 334);
+    EdtCodAtiv2Conf = pagina::criarEditCodigo(this, "EdtCodAtiv2Conf",
+                                              QStringLiteral("Digite novamente o Código de Ativação do SAT:"),
+                                              {27, 102}, 334);
+
+    rgTipoCert = new QGroupBox(QStringLiteral("Tipo de Certificado:"), this);
+    rgTipoCert->setObjectName(QStringLiteral("rgTipoCert"));
+    rgTipoCert->setGeometry(27, 129, 334, 67);
+    auto* itens = new QButtonGroup(rgTipoCert);
+    auto* colunas = new QVBoxLayout(rgTipoCert);
+    colunas->setContentsMargins(8, 2, 8, 2);
+    colunas->setSpacing(0);
+    int item = 0;
+    for (const char* tipo : tiposCertificado) {
+        auto* opcao = new QRadioButton(QString::fromUtf8(tipo), rgTipoCert);
+        opcao->setObjectName(QStringLiteral("rgTipoCertItem%1").arg(item));
+        itens->addButton(opcao, item++);
+        colunas->addWidget(opcao);
+    }
+    connect(itens, &QButtonGroup::idToggled, this, [this](int id, bool marcado) {
+        if (marcado)
+            rgTipoCertClick(id);
+    });
+    rgTipoCert->setEnabled(false);
+
+    auto* Label5 = new QLabel(QStringLiteral("CNPJ do Contribuinte:"), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setGeometry(27, 199, 236, 16);
+    EdtCNPJContrib = pagina::criarEditCNPJ(this, "EdtCNPJContrib", {27, 216}, 236);
+    Label5->setBuddy(EdtCNPJContrib);
+
+    auto* Label9 = new QLabel(QStringLiteral("UF:"), this);
+    Label9->setObjectName(QStringLiteral("Label9"));
+    Label9->setGeometry(286, 219, 26, 16);
+    cbo = new QComboBox(this);
+    cbo->setObjectName(QStringLiteral("cbo"));
+    cbo->setGeometry(314, 216, 47, 21);
+    Label9->setBuddy(cbo);
+
+    BtnAtivar = new QPushButton(QStringLiteral("&Ativar"), this);
+    BtnAtivar->setObjectName(QStringLiteral("BtnAtivar"));
+    BtnAtivar->setGeometry(27, 243, 102, 29);
+    janela_.aoClicar(BtnAtivar, [this] { BitAtivaSATClick(); });
+    pagina::definirBotaoPadrao(this, BtnAtivar);
+
+    pagina::criarAviso(this, "Memo3",
+                       {QString(), QStringLiteral("ATENÇÃO:"), QStringLiteral(" "),
+                        QStringLiteral("ESTA FUNÇÃO DEVE SER USADA APENAS ENQUANTO O SAT NÃO ESTIVER ATIVADO."),
+                        QString()});
+
+    selecionarTipoCertificado(0);
+    setTabOrder(EdtCodAtiv2, EdtCodAtiv2Conf);
+    setTabOrder(EdtCodAtiv2Conf, rgTipoCert);
+    setTabOrder(rgTipoCert, EdtCNPJContrib);
+    setTabOrder(EdtCNPJContrib, cbo);
+    setTabOrder(cbo, BtnAtivar);
+}
+
+void TabAtivar::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    TabAtivarShow();
+}
+
+void TabAtivar::TabAtivarShow() { EdtCodAtiv2->setFocus(); }
+
+void TabAtivar::rgTipoCertClick(int item) {
+    if (item == 0)
+        BtnAtivar->setText(QStringLiteral("&Ativar"));
+    else if (item == 1 || item == 2)
+        BtnAtivar->setText(QStringLiteral("&Gerar CSR"));
+}
+
+int TabAtivar::tipoCertificado() const {
+    const auto* itens = rgTipoCert->findChild<QButtonGroup*>();
+    return itens->checkedId();
+}
+
+void TabAtivar::selecionarTipoCertificado(int item) {
+    rgTipoCert->findChild<QButtonGroup*>()->button(item)->setChecked(true);
+}
+
+void TabAtivar::BtnAtivacaoClick() {
+    settings::ParameterStore& cds = janela_.cds();
+    EdtCodAtiv2->clear();
+    EdtCodAtiv2Conf->clear();
+    selecionarTipoCertificado(0);
+    EdtCNPJContrib->setText(cds.text(u"CNPJContribuinte"));
+    // A stored state that is not a whole number, or lies outside the table, leaves the
+    // list without a selection rather than keeping the page from opening.
+    bool numero = false;
+    const int uf = cds.integer(u"UF", &numero);
+    cbo->setCurrentIndex(numero && uf >= 0 && uf < cbo->count() ? uf : -1);
+    janela_.selecionarPagina(2);
+}
+
+void TabAtivar::falhaNaVerificacao(const QString& mensagem, std::initializer_list<QLineEdit*> esvaziar, QWidget* foco) {
+    janela_.ui().mensagem(mensagem);
+    for (QLineEdit* edit : esvaziar)
+        edit->clear();
+    foco->setFocus();
+}
+
+void TabAtivar::BitAtivaSATClick() {
+    selecionarTipoCertificado(0);
+    const QString codigo = aparar(EdtCodAtiv2->text());
+    const QString confirmacao = aparar(EdtCodAtiv2Conf->text());
+    const QString curto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
+    if (codigo.size() < 8)
+        return falhaNaVerificacao(curto, {EdtCodAtiv2}, EdtCodAtiv2);
+    if (confirmacao.size() < 8)
+        return falhaNaVerificacao(curto, {EdtCodAtiv2Conf}, EdtCodAtiv2Conf);
+    if (codigo != confirmacao)
+        return falhaNaVerificacao(QStringLiteral("Erro na confirmação do Código de Ativação."),
+                                  {EdtCodAtiv2, EdtCodAtiv2Conf}, EdtCodAtiv2);
+    const QString cnpj = aparar(pagina::digitos(EdtCNPJContrib));
+    if (!validation::isCNPJ(cnpj))
+        return falhaNaVerificacao(QStringLiteral("CNPJ inválido."), {}, EdtCNPJContrib);
+    if (aparar(cbo->currentText()).isEmpty())
+        return falhaNaVerificacao(QStringLiteral("UF inválida."), {}, cbo);
+    const int tipo = tipoCertificado() + 1;
+
+    // Remembered before the device is asked, whatever it answers.
+    settings::ParameterStore& cds = janela_.cds();
+    cds.edit();
+    cds.setText(u"CNPJContribuinte", pagina::digitos(EdtCNPJContrib));
+    cds.setInteger(u"UF", cbo->currentIndex());
+    cds.post();
+
+    if (!janela_.ui().confirmar(mensagemEspera)) {
+        EdtCodAtiv2->clear();
+        EdtCodAtiv2Conf->clear();
+        EdtCodAtiv2->setFocus();
+        return;
+    }
+
+    const int linhaUF = cds.integer(u"UF");
+    const int codigoUF = QString::fromLatin1(TabelaUF.at(static_cast<std::size_t>(linhaUF)).codigoIBGE).toInt();
+    if (!janela_.chamar(&sat::FuncoesSAT::AtivarSAT, tipo, codigo, cnpj, codigoUF))
+        return;
+
+    const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+    pagina::ignorarFalhas([&] {
+        const QByteArray& resultado = sat::campo(campos, 1);
+        if (resultado == "04000") {
+            for (const char* nome : {"BtnAssocAssin", "BtnBloquearSAT", "BtnCodAtivacao", "BtnTestefimafim",
+                                     "BitAtualizaSW", "BitBtnStatus", "BitLogs"})
+                janela_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+            janela_.ui().mensagem(QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial."));
+            return;
+        }
+        if (resultado != "04098")
+            janela_.botaoLateral(QStringLiteral("BtnCodAtivacao"))->setEnabled(true);
+        janela_.ui().mensagem(sat::mensagemResposta(campos));
+    });
+    janela_.MostraMSefaz(campos);
+    janela_.show();
+    janela_.raise();
+}

@@ -1,0 +1,159 @@
+#include "operations/tabcodativa.h"
+
+#include "app/texto.h"
+#include "app/tfativacao.h"
+#include "operations/pagina.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString rotuloAtual = QStringLiteral("Digite o Código de Ativação atual:");
+const QString rotuloEmergencia = QStringLiteral("Digite o Código de Ativação de Emergência:");
+
+// The kind of code proved, as the device receives it.
+constexpr int codigoAtual = 1;
+constexpr int codigoEmergencia = 2;
+
+} // namespace
+
+TabCodAtiva::TabCodAtiva(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+    pagina::preparar(this, "TabCodAtiva");
+    pagina::criarPainelTitulo(this, "Panel2", QStringLiteral("CÓDIGO DE ATIVAÇÃO"));
+
+    CheckMudaCodigo = new QCheckBox(QStringLiteral("Trocar Código de Ativação"), this);
+    CheckMudaCodigo->setObjectName(QStringLiteral("CheckMudaCodigo"));
+    CheckMudaCodigo->setGeometry(16, 59, 254, 17);
+    EdtCodigo = pagina::criarEditCodigo(this, "EdtCodigo", rotuloAtual, {16, 102}, 254);
+    Checkemergencia = new QCheckBox(QStringLiteral("Cód. de emergência"), this);
+    Checkemergencia->setObjectName(QStringLiteral("Checkemergencia"));
+    Checkemergencia->setGeometry(275, 102, 160, 21);
+    EdtNovoCodigo =
+        pagina::criarEditCodigo(this, "EdtNovoCodigo", QStringLiteral("Digite o Novo Código de Ativação:"), {16, 148}, 254);
+    EdtNovoCodigo2 = pagina::criarEditCodigo(this, "EdtNovoCodigo2", QStringLiteral("Confirme o Novo Código de Ativação:"),
+                                             {16, 190}, 254);
+    BtnTrocarCod = new QPushButton(QStringLiteral("Trocar"), this);
+    BtnTrocarCod->setObjectName(QStringLiteral("BtnTrocarCod"));
+    BtnTrocarCod->setGeometry(16, 246, 80, 29);
+    pagina::definirBotaoPadrao(this, BtnTrocarCod);
+
+    pagina::criarAviso(this, "Memo2",
+                       {QString(), QStringLiteral("ATENÇÃO:"), QStringLiteral(" "),
+                        QStringLiteral("ESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. "), QString()});
+
+    // The handlers run on every change of the boxes, by the user or by the command.
+    connect(CheckMudaCodigo, &QCheckBox::toggled, this, [this] { janela_.protegido([this] { CheckMudaCodigoClick(); }); });
+    connect(Checkemergencia, &QCheckBox::toggled, this, [this] { janela_.protegido([this] { CheckemergenciaClick(); }); });
+    janela_.aoClicar(BtnTrocarCod, [this] { BtnTrocarCodClick(); });
+
+    setTabOrder(CheckMudaCodigo, EdtCodigo);
+    setTabOrder(EdtCodigo, Checkemergencia);
+    setTabOrder(Checkemergencia, EdtNovoCodigo);
+    setTabOrder(EdtNovoCodigo, EdtNovoCodigo2);
+    setTabOrder(EdtNovoCodigo2, BtnTrocarCod);
+}
+
+void TabCodAtiva::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    TabCodAtivaShow();
+}
+
+void TabCodAtiva::habilitarEntradas(bool habilitar) {
+    for (QWidget* w : std::initializer_list<QWidget*>{EdtCodigo, EdtNovoCodigo, EdtNovoCodigo2, Checkemergencia})
+        w->setEnabled(habilitar);
+}
+
+void TabCodAtiva::esvaziarCodigos() {
+    EdtCodigo->clear();
+    EdtNovoCodigo->clear();
+    EdtNovoCodigo2->clear();
+}
+
+void TabCodAtiva::BtnCodAtivacaoClick() {
+    esvaziarCodigos();
+    janela_.selecionarPagina(1);
+}
+
+void TabCodAtiva::TabCodAtivaShow() {
+    for (QWidget* w : std::initializer_list<QWidget*>{CheckMudaCodigo, EdtCodigo, EdtNovoCodigo, EdtNovoCodigo2,
+                                                      Checkemergencia})
+        w->setVisible(true);
+    habilitarEntradas(false);
+    BtnTrocarCod->setText(QStringLiteral("Trocar"));
+    BtnTrocarCod->setEnabled(false);
+    // The boxes keep their state between visits: a page left unlocked opens unlocked.
+    if (CheckMudaCodigo->isChecked()) {
+        habilitarEntradas(true);
+        BtnTrocarCod->setEnabled(true);
+        EdtCodigo->setFocus();
+    }
+}
+
+void TabCodAtiva::CheckMudaCodigoClick() {
+    const bool marcado = CheckMudaCodigo->isChecked();
+    habilitarEntradas(marcado);
+    BtnTrocarCod->setEnabled(marcado);
+    if (marcado)
+        EdtCodigo->setFocus();
+}
+
+void TabCodAtiva::CheckemergenciaClick() {
+    QLabel* rotulo = pagina::rotuloDe(EdtCodigo);
+    const bool emergencia = Checkemergencia->isChecked();
+    rotulo->setText(emergencia ? rotuloEmergencia : rotuloAtual);
+    QPalette paleta = rotulo->palette();
+    paleta.setColor(QPalette::WindowText, emergencia ? QColor(255, 0, 0) : palette().color(QPalette::WindowText));
+    rotulo->setPalette(paleta);
+    EdtCodigo->setFocus();
+}
+
+void TabCodAtiva::BtnTrocarCodClick() {
+    const QString novo = aparar(EdtNovoCodigo->text());
+    const QString confirmacao = aparar(EdtNovoCodigo2->text());
+    const auto recusar = [this](const QString& mensagem) {
+        janela_.ui().mensagem(mensagem);
+        EdtNovoCodigo->clear();
+        EdtNovoCodigo2->clear();
+        EdtNovoCodigo->setFocus();
+    };
+    if (novo.size() < 8)
+        return recusar(QStringLiteral("Novo código de ativação deve ter no mínimo 8 caracteres."));
+    if (novo != confirmacao)
+        return recusar(QStringLiteral("Erro na confirmação do novo Código de Ativação."));
+    const int tipo = Checkemergencia->isChecked() ? codigoEmergencia : codigoAtual;
+
+    if (!janela_.chamar(&sat::FuncoesSAT::TrocarCodigoDeAtivacao, aparar(EdtCodigo->text()), tipo, novo, confirmacao))
+        return;
+
+    const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+    try {
+        janela_.ui().mensagem(sat::mensagemResposta(campos));
+        if (campos[1] == "18000") {
+            Checkemergencia->setChecked(false);
+            CheckMudaCodigo->setVisible(true);
+            CheckMudaCodigo->setChecked(false);
+            BtnTrocarCod->setEnabled(false);
+            EdtCodigo->setEnabled(false);
+            for (const char* nome : {"BtnTestefimafim", "BitBtnStatus", "BitLogs"})
+                janela_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+            esvaziarCodigos();
+            EdtCodigo->setEnabled(false);
+            EdtNovoCodigo->setEnabled(false);
+            EdtNovoCodigo2->setEnabled(false);
+            for (const char* nome : {"BtnAtivacao", "BtnAssocAssin"})
+                janela_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+        } else {
+            esvaziarCodigos();
+            EdtCodigo->setFocus();
+        }
+    } catch (...) {
+        // A short answer is reported as an error, after the SEFAZ step that always runs.
+        janela_.MostraMSefaz(campos);
+        throw;
+    }
+    janela_.MostraMSefaz(campos);
+    repaint();
+}
