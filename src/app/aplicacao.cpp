@@ -17,6 +17,13 @@ Aplicacao::Aplicacao(int& argc, char** argv) : QApplication(argc, argv) {
     fonte.setStyleHint(QFont::SansSerif);
     fonte.setPointSize(8);
     setFont(fonte);
+
+    // The pages are silver: the style's light grey for disabled text would vanish on
+    // them, so disabled captions are a darker grey that stays readable.
+    QPalette paleta = palette();
+    for (const QPalette::ColorRole papel : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        paleta.setColor(QPalette::Disabled, papel, QColor(0x70, 0x70, 0x70));
+    setPalette(paleta);
 }
 
 bool Aplicacao::notify(QObject* receptor, QEvent* evento) {

@@ -1,0 +1,35 @@
+#include "app/inicio.h"
+
+#include "app/aplicacao.h"
+#include "app/interacao.h"
+#include "app/tfativacao.h"
+#include "platform/platform.h"
+#include "settings/checkconfigs.h"
+
+#include <QScreen>
+
+int executarConsole(int& argc, char** argv, const std::function<void(TFAtivacao&)>& aoMostrar) {
+    Aplicacao app(argc, argv);
+    InteracaoQt ui;
+    const QString pasta = QString::fromStdString(platform::pastaDoExecutavel());
+
+    // Before any window exists, so its messages appear on their own.
+    settings::CheckConfigs(pasta, [&ui](const QString& mensagem) { ui.mensagem(mensagem); });
+
+    TFAtivacao FAtivacao(ui, {pasta, std::nullopt});
+    ui.definirJanela(&FAtivacao);
+    if (FAtivacao.terminacaoSolicitada()) {
+        FAtivacao.gravarParametros();
+        return 0;
+    }
+
+    // Centred on the screen when first shown.
+    if (const QScreen* tela = FAtivacao.screen())
+        FAtivacao.move(tela->availableGeometry().center() - FAtivacao.frameGeometry().center() + FAtivacao.pos());
+    FAtivacao.show();
+    if (aoMostrar)
+        aoMostrar(FAtivacao);
+    const int resultado = Aplicacao::exec();
+    FAtivacao.gravarParametros();
+    return resultado;
+}
