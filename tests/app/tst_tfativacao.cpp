@@ -43,6 +43,8 @@ private slots:
     void escolhaDaBiblioteca_data();
     void escolhaDaBiblioteca();
     void semBibliotecaOProgramaTermina();
+    void parametrosIlegiveisEncerramSemTocarNoArquivo();
+    void parametrosGravadosAoFimQuandoMudaram();
     void tituloEListaDeEstados();
     void barraLateral();
     void barraLateralSelecionaPaginas_data();
@@ -138,6 +140,37 @@ void TestTFAtivacao::semBibliotecaOProgramaTermina() {
     QVERIFY(janela.terminacaoSolicitada());
     QCOMPARE(ui_.exibidos.size(), 1);
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("Erro: DLL não foi encotrada.")});
+}
+
+void TestTFAtivacao::parametrosIlegiveisEncerramSemTocarNoArquivo() {
+    const QByteArray danificado("<?xml version=\"1.0\"?><DATAPACKET Version=\"2.0\"><METADATA>");
+    QFile arquivo(parametros());
+    QVERIFY(arquivo.open(QIODevice::WriteOnly));
+    arquivo.write(danificado);
+    arquivo.close();
+
+    TFAtivacao janela(ui_, {pasta_->path(), roteiro::funcoes(), parametros()});
+    QVERIFY(janela.terminacaoSolicitada());
+    QCOMPARE(ui_.mensagens().size(), 1);
+    QVERIFY2(ui_.mensagens().first().contains(QStringLiteral("Parametros.xml")), qPrintable(ui_.mensagens().first()));
+    janela.gravarParametros();
+    QVERIFY(arquivo.open(QIODevice::ReadOnly));
+    QCOMPARE(arquivo.readAll(), danificado);
+}
+
+void TestTFAtivacao::parametrosGravadosAoFimQuandoMudaram() {
+    const auto janela = janelaRoteirizada();
+    janela->gravarParametros(); // a missing file is written even without an edit
+    QVERIFY(QFile::exists(parametros()));
+    janela->cds().edit();
+    janela->cds().setText(u"CNPJSH", QStringLiteral("11222333000181"));
+    janela->cds().post();
+    janela->gravarParametros();
+    QVERIFY(ui_.exibidos.isEmpty());
+
+    settings::ParameterStore relido;
+    QVERIFY(relido.open(parametros()).ok());
+    QCOMPARE(relido.text(u"CNPJSH"), QStringLiteral("11222333000181"));
 }
 
 void TestTFAtivacao::tituloEListaDeEstados() {
