@@ -4,6 +4,7 @@
 #include "operations.h"
 #include "satemu.h"
 
+#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -13,6 +14,7 @@ namespace {
 
 std::mutex g_device;
 thread_local std::string t_answer;
+thread_local char t_fallback[64];
 
 std::string arg(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
@@ -23,10 +25,10 @@ const char* run(Fn fn, int session, const Operation& op) {
         std::lock_guard<std::mutex> lock(g_device);
         t_answer = callDevice(fn, session, op);
     } catch (...) {
-        // Only a failure to allocate the answer itself gets here.
-        t_answer.clear();
-        t_answer.shrink_to_fit();
-        t_answer = "0|00099|Erro desconhecido||";
+        // Only a failure to allocate the answer itself gets here: answer without allocating.
+        std::snprintf(t_fallback, sizeof t_fallback, "%06d|%02d099|Erro desconhecido||", session,
+                      describe(fn).functionClass);
+        return t_fallback;
     }
     return t_answer.c_str();
 }
