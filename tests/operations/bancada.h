@@ -65,6 +65,15 @@ public:
         return c;
     }
 
+    // A control inside one page or dialog: the code page and the code prompt both have
+    // an "EdtCodigo" and a "BtnTrocarCod".
+    template <typename T = QWidget> T* controleEm(const QString& dono, const QString& nome) const {
+        T* c = controle<QWidget>(dono)->findChild<T*>(nome);
+        if (c == nullptr)
+            qFatal("no control named %s in %s", qPrintable(nome), qPrintable(dono));
+        return c;
+    }
+
     QPushButton* lateral(const QString& nome) const { return controle<QPushButton>(nome); }
 
     int paginaAtual() const {

@@ -302,6 +302,7 @@ void TestAtivacao::cancelarAEsperaMantemOContribuinte() {
     abrir();
     preencher(QStringLiteral("abcd1234"), QStringLiteral("abcd1234"), cnpjValido, SP);
     BtnAtivar()->setFocus();
+    QCOMPARE(b_->foco(), QStringLiteral("BtnAtivar"));
     b_->ui.confirmacoes.push_back(false);
 
     ativar();
