@@ -98,7 +98,9 @@ std::optional<QString> textoSefaz(const QByteArrayList& campos) {
 
 namespace {
 
-QString escaparTexto(QStringView texto) {
+// Text and attribute values escaped for writing back; in attributes quotes and the
+// white space that attribute normalisation would fold are escaped too.
+QString escapar(QStringView texto, bool atributo) {
     QString saida;
     saida.reserve(texto.size());
     for (QChar c : texto) {
@@ -106,29 +108,17 @@ QString escaparTexto(QStringView texto) {
         case '&': saida += QStringLiteral("&amp;"); break;
         case '<': saida += QStringLiteral("&lt;"); break;
         case '>': saida += QStringLiteral("&gt;"); break;
+        case '"': saida += atributo ? QStringLiteral("&quot;") : QStringLiteral("\""); break;
+        case '\t': saida += atributo ? QStringLiteral("&#9;") : QStringLiteral("\t"); break;
+        case '\n': saida += atributo ? QStringLiteral("&#10;") : QStringLiteral("\n"); break;
+        case '\r': saida += atributo ? QStringLiteral("&#13;") : QStringLiteral("\r"); break;
         default: saida += c;
         }
     }
     return saida;
 }
-
-QString escaparAtributo(QStringView texto) {
-    QString saida;
-    saida.reserve(texto.size());
-    for (QChar c : texto) {
-        switch (c.unicode()) {
-        case '&': saida += QStringLiteral("&amp;"); break;
-        case '<': saida += QStringLiteral("&lt;"); break;
-        case '>': saida += QStringLiteral("&gt;"); break;
-        case '"': saida += QStringLiteral("&quot;"); break;
-        case '\t': saida += QStringLiteral("&#9;"); break;
-        case '\n': saida += QStringLiteral("&#10;"); break;
-        case '\r': saida += QStringLiteral("&#13;"); break;
-        default: saida += c;
-        }
-    }
-    return saida;
-}
+QString escaparTexto(QStringView texto) { return escapar(texto, false); }
+QString escaparAtributo(QStringView texto) { return escapar(texto, true); }
 
 // The declaration as the document wrote it, rebuilt with its own version, encoding
 // and standalone values (the stream reader does not say whether "standalone" was given).
