@@ -59,6 +59,8 @@ private slots:
     void respostaNulaEAvisada();
     void funcaoAusenteNaoEChamada();
     void semBibliotecaNadaEChamado();
+    void bibliotecasIncompletasDoDisco_data();
+    void bibliotecasIncompletasDoDisco();
     void erroNaoTratadoVaiParaACaixaDeErro();
     void mensagemSefaz();
 
@@ -342,6 +344,31 @@ void TestTFAtivacao::semBibliotecaNadaEChamado() {
     QVERIFY(!janela.chamar(&sat::FuncoesSAT::ConsultarSAT));
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral(
                                   "Nenhuma biblioteca SAT está carregada: a função ConsultarSAT não pode ser chamada.")});
+}
+
+void TestTFAtivacao::bibliotecasIncompletasDoDisco_data() {
+    QTest::addColumn<QString>("biblioteca");
+    QTest::addColumn<bool>("consultaRespondida");
+    QTest::addColumn<QString>("mensagemDaConsulta");
+    QTest::newRow("responde nulo") << QStringLiteral(SATTESTE_NULA) << true
+                                   << "A biblioteca SAT não devolveu resposta à função ConsultarSAT.";
+    QTest::newRow("só exporta ConsultarSAT") << QStringLiteral(SATTESTE_PARCIAL) << true << "";
+}
+
+void TestTFAtivacao::bibliotecasIncompletasDoDisco() {
+    QFETCH(QString, biblioteca);
+    QFETCH(bool, consultaRespondida);
+    QFETCH(QString, mensagemDaConsulta);
+    QVERIFY(QFile::copy(biblioteca, pasta_->filePath(QStringLiteral("SAT.DLL"))));
+    TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
+    QVERIFY(ui_.exibidos.isEmpty());
+
+    QCOMPARE(janela.chamar(&sat::FuncoesSAT::ConsultarSAT), consultaRespondida);
+    QCOMPARE(ui_.mensagens().join(u'\n'), mensagemDaConsulta);
+    ui_.exibidos.clear();
+    // A slot the library does not fill is never called through.
+    QVERIFY(!janela.chamar(&sat::FuncoesSAT::AtivarSAT, 1, QStringLiteral("12345678"), QStringLiteral("1"), 35));
+    QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("A biblioteca SAT carregada não possui a função AtivarSAT.")});
 }
 
 void TestTFAtivacao::erroNaoTratadoVaiParaACaixaDeErro() {
