@@ -67,8 +67,10 @@ public:
     // One library call, the way every operation makes it: status text and hourglass,
     // a new session number, the call with that number first and the text arguments
     // in the 8-bit code page, the answer copied into retorno, normal pointer, the
-    // session box and the status bar updated. Returns false, after telling the user,
-    // when no library is bound or it lacks this entry point: nothing was called.
+    // session box and the status bar updated. Returns true when there is an answer
+    // for the operation to read. Returns false, after telling the user, when no
+    // library is bound or it lacks this entry point (nothing was called), or when the
+    // library answered a null pointer (retorno is then empty).
     template <typename Funcao, typename... Argumentos>
     bool chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argumentos);
 
@@ -153,7 +155,9 @@ bool TFAtivacao::chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argu
     if (Edit1 != nullptr)
         Edit1->setText(estado_.numsessao);
     mostrastatus(estado_.retorno);
-    if (resposta == nullptr)
+    if (resposta == nullptr) {
         avisarSemResposta(nome);
+        return false;
+    }
     return true;
 }

@@ -320,7 +320,7 @@ void TestTFAtivacao::respostaNulaEAvisada() {
     const auto janela = janelaRoteirizada();
     janela->estado().retorno = "anterior";
     roteiro::responder(std::nullopt);
-    QVERIFY(janela->chamar(&sat::FuncoesSAT::ConsultarSAT));
+    QVERIFY(!janela->chamar(&sat::FuncoesSAT::ConsultarSAT));
     QCOMPARE(janela->estado().retorno, QByteArray());
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("A biblioteca SAT não devolveu resposta à função ConsultarSAT.")});
 }
@@ -350,7 +350,7 @@ void TestTFAtivacao::bibliotecasIncompletasDoDisco_data() {
     QTest::addColumn<QString>("biblioteca");
     QTest::addColumn<bool>("consultaRespondida");
     QTest::addColumn<QString>("mensagemDaConsulta");
-    QTest::newRow("responde nulo") << QStringLiteral(SATTESTE_NULA) << true
+    QTest::newRow("responde nulo") << QStringLiteral(SATTESTE_NULA) << false
                                    << "A biblioteca SAT não devolveu resposta à função ConsultarSAT.";
     QTest::newRow("só exporta ConsultarSAT") << QStringLiteral(SATTESTE_PARCIAL) << true << "";
 }

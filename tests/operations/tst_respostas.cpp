@@ -133,7 +133,8 @@ void TestRespostas::nenhumaRespostaDerrubaAJanela_data() {
         linha("só um separador") << QByteArray("|") << false << QStringList() << curta << 0;
         linha("sessão e código") << QByteArray("{sessao}|") + c.codigo << false << QStringList() << curta
                                  << 0;
-        linha("ponteiro nulo") << QByteArray() << true << QStringList{semResposta(c.funcao)} << curta << 0;
+        // A null answer is a fault of the library: said once, and the command ends there.
+        linha("ponteiro nulo") << QByteArray() << true << QStringList{semResposta(c.funcao)} << 0 << 0;
         // Empty code and message: a refusal whose message is ": " (the consult shows none).
         linha("só separadores") << separadores << false
                                 << (consulta ? QStringList() : QStringList{QStringLiteral(": ")}) << 0 << 0;
