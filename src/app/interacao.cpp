@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 void InteracaoQt::mensagem(const QString& texto) {
     QMessageBox caixa(QMessageBox::NoIcon, QApplication::applicationDisplayName(), texto, QMessageBox::Ok, janela_);
@@ -15,6 +16,7 @@ void InteracaoQt::mensagem(const QString& texto) {
 bool InteracaoQt::confirmar(const QString& texto) {
     QMessageBox caixa(QMessageBox::Question, QApplication::applicationDisplayName(), texto,
                       QMessageBox::Ok | QMessageBox::Cancel, janela_);
+    caixa.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
     return caixa.exec() == QMessageBox::Ok;
 }
 

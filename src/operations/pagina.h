@@ -20,7 +20,8 @@ namespace pagina {
 
 void preparar(QWidget* pagina, const char* nome);
 
-// The grey title panel with white bold text.
+// The grey title panel with white bold text, followed by a stretch that keeps bottom
+// bars at the bottom of the page.
 QLabel* criarPainelTitulo(QWidget* pagina, const char* nome, const QString& titulo);
 
 // An edit with its caption above it, as a labelled edit shows it; the caption is the

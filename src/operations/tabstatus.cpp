@@ -111,8 +111,10 @@ TabStatus::TabStatus(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
     MemoStatus->setReadOnly(true);
     MemoStatus->setFont(pagina::fonteFixa(13));
     MemoStatus->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The report fills the page below the title, in place of the page's stretch.
     auto* colunas = static_cast<QVBoxLayout*>(layout());
-    colunas->insertWidget(1, MemoStatus, 1);
+    delete colunas->takeAt(colunas->count() - 1);
+    colunas->addWidget(MemoStatus, 1);
 }
 
 void TabStatus::BitBtnStatusClick() {
