@@ -8,7 +8,6 @@ const QString Aplicacao::titulo = QStringLiteral("Duvra - Programa de Ativação
 
 Aplicacao::Aplicacao(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("ativacao-sat"));
-    setApplicationDisplayName(titulo);
     setApplicationVersion(QStringLiteral(SATCONSOLE_VERSION));
     // The windows were laid out for Tahoma 8; where it is missing, a font of similar
     // widths keeps the side-bar captions inside their buttons.

@@ -12,5 +12,7 @@ public:
 
     bool notify(QObject* receptor, QEvent* evento) override;
 
+    // The caption of the console's own message boxes. It is not Qt's display name,
+    // which would be appended to every window's caption.
     static const QString titulo;
 };

@@ -1,5 +1,7 @@
 #include "app/interacao.h"
 
+#include "app/aplicacao.h"
+
 #include "platform/platform.h"
 
 #include <QApplication>
@@ -9,19 +11,19 @@
 #include <QPushButton>
 
 void InteracaoQt::mensagem(const QString& texto) {
-    QMessageBox caixa(QMessageBox::NoIcon, QApplication::applicationDisplayName(), texto, QMessageBox::Ok, janela_);
+    QMessageBox caixa(QMessageBox::NoIcon, Aplicacao::titulo, texto, QMessageBox::Ok, janela_);
     caixa.exec();
 }
 
 bool InteracaoQt::confirmar(const QString& texto) {
-    QMessageBox caixa(QMessageBox::Question, QApplication::applicationDisplayName(), texto,
+    QMessageBox caixa(QMessageBox::Question, Aplicacao::titulo, texto,
                       QMessageBox::Ok | QMessageBox::Cancel, janela_);
     caixa.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancelar"));
     return caixa.exec() == QMessageBox::Ok;
 }
 
 void InteracaoQt::erro(const QString& texto) {
-    QMessageBox caixa(QMessageBox::Critical, QApplication::applicationDisplayName(), texto, QMessageBox::Ok, janela_);
+    QMessageBox caixa(QMessageBox::Critical, Aplicacao::titulo, texto, QMessageBox::Ok, janela_);
     caixa.exec();
 }
 
