@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -38,7 +39,7 @@ TabAtivar::TabAtivar(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
     rgTipoCert = new QGroupBox(QStringLiteral("Tipo de Certificado:"), this);
     rgTipoCert->setObjectName(QStringLiteral("rgTipoCert"));
     rgTipoCert->setGeometry(27, 129, 334, 67);
-    auto* itens = new QButtonGroup(rgTipoCert);
+    itensTipoCert_ = new QButtonGroup(rgTipoCert);
     auto* colunas = new QVBoxLayout(rgTipoCert);
     colunas->setContentsMargins(8, 2, 8, 2);
     colunas->setSpacing(0);
@@ -46,10 +47,10 @@ TabAtivar::TabAtivar(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
     for (const char* tipo : tiposCertificado) {
         auto* opcao = new QRadioButton(QString::fromUtf8(tipo), rgTipoCert);
         opcao->setObjectName(QStringLiteral("rgTipoCertItem%1").arg(item));
-        itens->addButton(opcao, item++);
+        itensTipoCert_->addButton(opcao, item++);
         colunas->addWidget(opcao);
     }
-    connect(itens, &QButtonGroup::idToggled, this, [this](int id, bool marcado) {
+    connect(itensTipoCert_, &QButtonGroup::idToggled, this, [this](int id, bool marcado) {
         if (marcado)
             rgTipoCertClick(id);
     });
@@ -90,7 +91,8 @@ TabAtivar::TabAtivar(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
 
 void TabAtivar::showEvent(QShowEvent* evento) {
     QWidget::showEvent(evento);
-    TabAtivarShow();
+    if (!evento->spontaneous()) // not when the window comes back from the task bar
+        TabAtivarShow();
 }
 
 void TabAtivar::TabAtivarShow() { EdtCodAtiv2->setFocus(); }
@@ -102,14 +104,9 @@ void TabAtivar::rgTipoCertClick(int item) {
         BtnAtivar->setText(QStringLiteral("&Gerar CSR"));
 }
 
-int TabAtivar::tipoCertificado() const {
-    const auto* itens = rgTipoCert->findChild<QButtonGroup*>();
-    return itens->checkedId();
-}
+int TabAtivar::tipoCertificado() const { return itensTipoCert_->checkedId(); }
 
-void TabAtivar::selecionarTipoCertificado(int item) {
-    rgTipoCert->findChild<QButtonGroup*>()->button(item)->setChecked(true);
-}
+void TabAtivar::selecionarTipoCertificado(int item) { itensTipoCert_->button(item)->setChecked(true); }
 
 void TabAtivar::BtnAtivacaoClick() {
     settings::ParameterStore& cds = janela_.cds();
@@ -165,8 +162,10 @@ void TabAtivar::BitAtivaSATClick() {
         return;
     }
 
-    const int linhaUF = cds.integer(u"UF");
-    const int codigoUF = QString::fromLatin1(TabelaUF.at(static_cast<std::size_t>(linhaUF)).codigoIBGE).toInt();
+    // The state chosen on screen, not its copy read back from the store: a file that
+    // declares a narrower field would otherwise send another state.
+    const auto linhaUF = static_cast<std::size_t>(cbo->currentIndex());
+    const int codigoUF = QString::fromLatin1(TabelaUF.at(linhaUF).codigoIBGE).toInt();
     if (!janela_.chamar(&sat::FuncoesSAT::AtivarSAT, tipo, codigo, cnpj, codigoUF))
         return;
 

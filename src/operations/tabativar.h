@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -36,6 +37,7 @@ private:
     QLineEdit* EdtCodAtiv2;
     QLineEdit* EdtCodAtiv2Conf;
     QGroupBox* rgTipoCert;
+    QButtonGroup* itensTipoCert_;
     QLineEdit* EdtCNPJContrib;
     QPushButton* BtnAtivar;
 };

@@ -67,7 +67,11 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
 
 void TabDuvra::BtnPrincipalClick() {
     janela_.selecionarPagina(0);
-    if (janela_.chamar(&sat::FuncoesSAT::ConsultarSAT)) {
+    if (!janela_.chamar(&sat::FuncoesSAT::ConsultarSAT)) {
+        // Not consulted (no library, no entry point, no answer): not in operation either.
+        lbloperante->show();
+        mostrarVeredito(false);
+    } else {
         lbloperante->show();
         const QByteArrayList campos = sat::campos(janela_.estado().retorno);
         // Any answer without a code counts as a device not in operation.

@@ -57,6 +57,8 @@ private slots:
     void cancelarAEsperaMantemOContribuinte();
     void resultado_data();
     void resultado();
+    void campoUFEstreitoNaoTrocaOEstadoEnviado();
+    void enterAtiva_data();
     void enterAtiva();
 
 private:
@@ -408,12 +410,50 @@ void TestAtivacao::resultado() {
     QVERIFY(b_->janela->isVisible());
 }
 
-void TestAtivacao::enterAtiva() {
+void TestAtivacao::campoUFEstreitoNaoTrocaOEstadoEnviado() {
+    // A file whose "uf" column holds one character keeps "2" of SP's row 25: the device
+    // still gets the state chosen on screen.
+    QByteArray parametros = settings::defaultParametrosXml();
+    const QByteArray larguraPadrao = "attrname=\"uf\" fieldtype=\"string\" WIDTH=\"2\"";
+    QVERIFY(parametros.contains(larguraPadrao));
+    parametros.replace(larguraPadrao, "attrname=\"uf\" fieldtype=\"string\" WIDTH=\"1\"");
+    b_ = std::make_unique<Bancada>(roteiro::funcoes(), parametros);
     abrir();
     preencher(QStringLiteral("abcd1234"), QStringLiteral("abcd1234"), cnpjValido, SP);
+    b_->ui.confirmacoes.push_back(true);
+    roteiro::responder(QByteArray("{sessao}|04000|Ativado|||"));
+    ativar();
+    QCOMPARE(roteiro::chamadas().size(), 1);
+    QCOMPARE(roteiro::chamadas().first().argumentos.last(), QVariant(35));
+}
+
+void TestAtivacao::enterAtiva_data() {
+    QTest::addColumn<QString>("controle");
+    QTest::addColumn<QString>("cnpj");
+    QTest::addColumn<QString>("mensagem");
+    QTest::addColumn<QString>("confirmacao");
+    QTest::newRow("na confirmação do código") << "EdtCodAtiv2Conf" << cnpjValido << "" << mensagemEspera;
+    QTest::newRow("na lista de UF") << "cbo" << cnpjValido << "" << mensagemEspera;
+    // A masked edit left incomplete still takes Return to the page's button.
+    QTest::newRow("no CNPJ incompleto") << "EdtCNPJContrib" << "1122233" << "CNPJ inválido." << "";
+}
+
+void TestAtivacao::enterAtiva() {
+    QFETCH(QString, controle);
+    QFETCH(QString, cnpj);
+    QFETCH(QString, mensagem);
+    QFETCH(QString, confirmacao);
+    QVERIFY(b_->mostrar());
+    b_->janela->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(b_->janela.get()));
+    abrir();
+    preencher(QStringLiteral("abcd1234"), QStringLiteral("abcd1234"), cnpj, SP);
     b_->ui.confirmacoes.push_back(false);
-    QTest::keyClick(edit("EdtCodAtiv2Conf"), Qt::Key_Return);
-    QCOMPARE(b_->ui.textos(Tipo::Confirmacao), QStringList{mensagemEspera});
+    QWidget* alvo = b_->janela->findChild<QWidget*>(controle);
+    alvo->setFocus();
+    QTest::keyClick(alvo, Qt::Key_Return);
+    QCOMPARE(b_->ui.mensagens().join(u'\n'), mensagem);
+    QCOMPARE(b_->ui.textos(Tipo::Confirmacao).join(u'\n'), confirmacao);
 }
 
 QTEST_MAIN(TestAtivacao)

@@ -34,6 +34,7 @@ private slots:
     void janelaSefazDepoisDoVeredito_data();
     void janelaSefazDepoisDoVeredito();
     void comecaPelaPrimeiraPagina();
+    void consultaQueNaoAconteceNaoDeixaVerde();
 
 private:
     QLabel* lbloperante() const { return b_->controle<QLabel>(QStringLiteral("lbloperante")); }
@@ -118,6 +119,21 @@ void TestConsulta::botaoDaPaginaFazOMesmo() {
     QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BitBtn6")), Qt::LeftButton);
     QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("08097: SAT inoperante por falha")});
     QCOMPARE(lbloperante()->text(), QStringLiteral("SAT inoperante"));
+    QCOMPARE(cor(BtnPrincipal(), QPalette::ButtonText), vermelho);
+}
+
+void TestConsulta::consultaQueNaoAconteceNaoDeixaVerde() {
+    roteiro::responder(QByteArray("{sessao}|08000|ok|||"));
+    QTest::mouseClick(BtnPrincipal(), Qt::LeftButton);
+    QCOMPARE(cor(BtnPrincipal(), QPalette::ButtonText), verde);
+
+    // A null answer: told once, and the earlier green verdict does not stay on screen.
+    roteiro::responder(std::nullopt);
+    QTest::mouseClick(BtnPrincipal(), Qt::LeftButton);
+    QCOMPARE(b_->ui.mensagens(),
+             QStringList{QStringLiteral("A biblioteca SAT não devolveu resposta à função ConsultarSAT.")});
+    QCOMPARE(lbloperante()->text(), QStringLiteral("SAT inoperante"));
+    QCOMPARE(cor(lbloperante(), QPalette::WindowText), vermelho);
     QCOMPARE(cor(BtnPrincipal(), QPalette::ButtonText), vermelho);
 }
 
