@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 TFValida::TFValida(EstadoConsole& estado, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -34,7 +35,8 @@ TFValida::TFValida(EstadoConsole& estado, QWidget* parent)
 
 void TFValida::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
-    FormShow();
+    if (!evento->spontaneous()) // not when the window comes back from the task bar
+        FormShow();
 }
 
 void TFValida::FormShow() {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -106,11 +107,16 @@ QFont fonteFixa(int pixels) {
 }
 
 void definirBotaoPadrao(QWidget* pagina, QPushButton* botao) {
-    for (QLineEdit* edit : pagina->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
-        QObject::connect(edit, &QLineEdit::returnPressed, botao, [botao] {
+    // A shortcut rather than each edit's returnPressed: a masked edit sends that only
+    // when its input is complete, and lists and check boxes never do.
+    for (const QKeySequence& tecla : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* atalho = new QShortcut(tecla, pagina);
+        atalho->setContext(Qt::WidgetWithChildrenShortcut);
+        QObject::connect(atalho, &QShortcut::activated, botao, [botao] {
             if (botao->isEnabled())
                 botao->click();
         });
+    }
 }
 
 } // namespace pagina

@@ -44,8 +44,8 @@ QTextEdit* criarAviso(QWidget* pagina, const char* nome, const QStringList& linh
 // The fixed-pitch font of the memos ("Lucida Console", or the closest the system has).
 QFont fonteFixa(int pixels);
 
-// Makes Return in each edit press the page's default button, as a page (unlike a
-// dialog) has no default button of its own.
+// Makes Return (and Enter) anywhere in the page press its default button while it is
+// enabled, as a page (unlike a dialog) has no default button of its own.
 void definirBotaoPadrao(QWidget* pagina, QPushButton* botao);
 
 // Runs the steps that read an answer. A failure among them (a field the answer does

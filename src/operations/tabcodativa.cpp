@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
+
+#include <exception>
 
 namespace {
 
@@ -58,7 +61,8 @@ TabCodAtiva::TabCodAtiva(TFAtivacao& janela, QWidget* parent) : QWidget(parent),
 
 void TabCodAtiva::showEvent(QShowEvent* evento) {
     QWidget::showEvent(evento);
-    TabCodAtivaShow();
+    if (!evento->spontaneous()) // not when the window comes back from the task bar
+        TabCodAtivaShow();
 }
 
 void TabCodAtiva::habilitarEntradas(bool habilitar) {
@@ -129,6 +133,8 @@ void TabCodAtiva::BtnTrocarCodClick() {
         return;
 
     const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+    // The SEFAZ step runs in any case; an answer too short to read is reported after it.
+    std::exception_ptr falha;
     try {
         janela_.ui().mensagem(sat::mensagemResposta(campos));
         if (campos[1] == "18000") {
@@ -150,10 +156,10 @@ void TabCodAtiva::BtnTrocarCodClick() {
             EdtCodigo->setFocus();
         }
     } catch (...) {
-        // A short answer is reported as an error, after the SEFAZ step that always runs.
-        janela_.MostraMSefaz(campos);
-        throw;
+        falha = std::current_exception();
     }
     janela_.MostraMSefaz(campos);
+    if (falha)
+        std::rethrow_exception(falha);
     repaint();
 }
