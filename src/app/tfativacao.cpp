@@ -22,7 +22,6 @@
 #include <QStatusBar>
 
 #include <exception>
-#include <system_error>
 
 namespace {
 
@@ -181,7 +180,7 @@ void TFAtivacao::FormCreate() {
     try {
         versao = GetEXEVersionData(QApplication::applicationFilePath());
     } catch (const std::exception& e) {
-        ui_.erro(QString::fromLocal8Bit(e.what()));
+        ui_.erro(QString::fromUtf8(e.what()));
     }
     setWindowTitle(QStringLiteral("SAT - BRISEL Ativação (64 bits) - Versão: ") + versao);
 
@@ -228,7 +227,7 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     try {
         versao = GetEXEVersionData(caminho);
     } catch (const std::exception& e) {
-        ui_.erro(QString::fromLocal8Bit(e.what()));
+        ui_.erro(QString::fromUtf8(e.what()));
     }
     tabDuvra_->lblVersaoDLL->setText(QStringLiteral("DLL: ") + nome + QStringLiteral("(64 bits) - Versão: ") +
                                      versao);

@@ -92,7 +92,7 @@ public:
     // Loads the SAT library `nome` from the executable's folder and binds its entry
     // points; on failure tells the user (with the loader's reason) and returns false.
     bool CarregaDLL(const QString& nome);
-    // The file version of a program or library file; throws std::system_error when it
+    // The file version of a program or library file; throws std::runtime_error when it
     // cannot be read.
     static QString GetEXEVersionData(const QString& arquivo);
 

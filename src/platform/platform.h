@@ -34,7 +34,8 @@ private:
 // file's version resource; ELF files have none, so there the running executable gives
 // the console's own version and a library the numeric suffix of the file its name
 // resolves to (a link SAT_x64.DLL -> libsat.so.2.1.0 gives "2.1.0"), else "".
-// Throws std::system_error when the file or its version resource cannot be read.
+// Throws std::runtime_error, with the system's reason, when the file or its version
+// resource cannot be read.
 std::string versaoDoArquivo(const std::string& caminho);
 
 // The full path of the running executable and of its folder (with no trailing separator).

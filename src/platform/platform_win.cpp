@@ -10,7 +10,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <system_error>
+#include <stdexcept>
 #include <vector>
 
 namespace platform {
@@ -47,10 +47,9 @@ std::string mensagemDoSistema(DWORD codigo) {
     return texto;
 }
 
+// The system's own words, in UTF-8 (std::system_error would add them again, in ANSI).
 [[noreturn]] void erroDoSistema(const std::string& contexto) {
-    const DWORD codigo = GetLastError();
-    throw std::system_error(static_cast<int>(codigo), std::system_category(),
-                            contexto + ": " + mensagemDoSistema(codigo));
+    throw std::runtime_error(contexto + ": " + mensagemDoSistema(GetLastError()));
 }
 
 } // namespace

@@ -11,7 +11,7 @@ bool BibliotecaSat::carregar(const QString& caminho, QString& erro) {
 
     std::string motivo;
     if (!arquivo_.abrir(caminho.toStdString(), motivo)) {
-        erro = QString::fromLocal8Bit(motivo.c_str());
+        erro = QString::fromUtf8(motivo.c_str());
         return false;
     }
     paraCadaFuncao([this](const char* nome, auto membro) {

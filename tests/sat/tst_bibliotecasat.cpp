@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <system_error>
+#include <stdexcept>
 
 using sat::BibliotecaSat;
 using sat::FuncoesSAT;
@@ -123,7 +123,7 @@ void TestBibliotecaSat::versao() {
 }
 
 void TestBibliotecaSat::versaoDeArquivoInexistente() {
-    QVERIFY_THROWS_EXCEPTION(std::system_error,
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                              platform::versaoDoArquivo(pasta_.filePath(QStringLiteral("ausente.DLL")).toStdString()));
 }
 
