@@ -67,12 +67,12 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
 
 void TabDuvra::BtnPrincipalClick() {
     janela_.selecionarPagina(0);
-    if (!janela_.chamar(&sat::FuncoesSAT::ConsultarSAT)) {
-        // Not consulted (no library, no entry point, no answer): not in operation either.
-        lbloperante->show();
+    const bool consultado = janela_.chamar(&sat::FuncoesSAT::ConsultarSAT);
+    lbloperante->show();
+    if (!consultado) {
+        // No library, no entry point or no answer: not in operation either.
         mostrarVeredito(false);
     } else {
-        lbloperante->show();
         const QByteArrayList campos = sat::campos(janela_.estado().retorno);
         // Any answer without a code counts as a device not in operation.
         const QByteArray codigo = campos.size() > 1 ? campos[1] : QByteArray();
