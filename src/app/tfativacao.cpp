@@ -1,6 +1,5 @@
 #include "app/tfativacao.h"
 
-#include "app/tabelauf.h"
 #include "dialogs/tfmsefaz.h"
 #include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
@@ -8,19 +7,22 @@
 #include "operations/tabcodativa.h"
 #include "operations/tabduvra.h"
 #include "operations/tabstatus.h"
+#include "operations/tabteste.h"
+#include "platform/platform.h"
+#include "sat/resposta.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QStackedWidget>
 #include <QStatusBar>
 
+#include <array>
 #include <exception>
 
 namespace {
@@ -50,10 +52,81 @@ constexpr BotaoLateral botoesLaterais[] = {
     {"BitSuperLog", "SuperLog", 347},
 };
 
+// --- The table of pages ---------------------------------------------------------------
+
+// What a side-bar button does: a command of its page.
+struct Ligacao {
+    const char* botao = nullptr;
+    void (*comando)(QWidget& pagina) = nullptr;
+};
+
+struct LinhaDePagina {
+    QWidget* (*criar)(ServicosDaPagina& servicos);
+    std::array<Ligacao, 2> botoes;
+};
+
+template <typename Pagina>
+QWidget* criar(ServicosDaPagina& servicos) {
+    return new Pagina(servicos);
+}
+
+template <typename>
+struct ClasseDoComando;
+template <typename Pagina>
+struct ClasseDoComando<void (Pagina::*)()> {
+    using Tipo = Pagina;
+};
+
+// The page's own method for the button, e.g. comando<&TabAtivar::BtnAtivacaoClick>.
+template <auto Metodo>
+void comando(QWidget& pagina) {
+    (static_cast<typename ClasseDoComando<decltype(Metodo)>::Tipo&>(pagina).*Metodo)();
+}
+
+// A button that only shows its page: the page's own show handler does the rest.
+void mostrarPagina(QWidget& pagina) {
+    static_cast<QStackedWidget*>(pagina.parentWidget())->setCurrentWidget(&pagina);
+}
+
+// A page whose commands are still to come: its frame and title.
+template <const char* Nome, const char* Painel, const char* Titulo>
+QWidget* emConstrucao(ServicosDaPagina&) {
+    auto* pagina = new QWidget;
+    pagina::preparar(pagina, Nome);
+    pagina::criarPainelTitulo(pagina, Painel, QString::fromUtf8(Titulo));
+    return pagina;
+}
+constexpr char TabAssocAss[] = "TabAssocAss", Panel5[] = "Panel5", tituloAssoc[] = "ASSOCIAR APLIC. COMERCIAL";
+constexpr char TabBloq[] = "TabBloq", Panel6[] = "Panel6", tituloBloq[] = "BLOQUEAR/DESBLOQUEAR";
+constexpr char TabConfRede[] = "TabConfRede", Panel8[] = "Panel8", tituloRede[] = "CONFIGURAÇÕES DE REDE";
+constexpr char TabLog[] = "TabLog", Panel11[] = "Panel11", tituloLog[] = "EXTRAÇÃO DOS LOGS";
+constexpr char TavAtualizaSW[] = "TavAtualizaSW", Panel12[] = "Panel12", tituloSW[] = "ATUALIZAR SOFTWARE BÁSICO";
+// Page 7 is never selected and holds nothing but its frame.
+constexpr char TabCSR[] = "TabCSR", Panel9[] = "Panel9", semTitulo[] = "";
+
+// The one place that names the pages: in index order (a page is selected by its
+// position), each with the side-bar buttons that lead to it and what they do.
+constexpr LinhaDePagina paginas[] = {
+    {criar<TabDuvra>, {{{"BtnPrincipal", comando<&TabDuvra::BtnPrincipalClick>}}}},
+    {criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
+    {criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
+    {emConstrucao<TabAssocAss, Panel5, tituloAssoc>, {{{"BtnAssocAssin", mostrarPagina}}}},
+    {emConstrucao<TabBloq, Panel6, tituloBloq>, {{{"BtnBloquearSAT", mostrarPagina}}}},
+    {criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
+    {emConstrucao<TabConfRede, Panel8, tituloRede>, {{{"BtnConfRede", mostrarPagina}}}},
+    {emConstrucao<TabCSR, Panel9, semTitulo>, {}},
+    {criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
+    {emConstrucao<TabLog, Panel11, tituloLog>, {{{"BitLogs", mostrarPagina}, {"BitSuperLog", mostrarPagina}}}},
+    {emConstrucao<TavAtualizaSW, Panel12, tituloSW>, {{{"BitAtualizaSW", mostrarPagina}}}},
+};
+
 } // namespace
 
 TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
-    : QMainWindow(parent), ui_(ui), opcoes_(std::move(opcoes)) {
+    : QMainWindow(parent), ui_(ui), opcoes_(std::move(opcoes)), caminho_(ui) {
+    caminho_.definirObservador(this);
+    if (opcoes_.funcoes)
+        caminho_.usar(std::make_unique<sat::ExecutorLocal>(*opcoes_.funcoes));
     criarJanela();
     FValida = new TFValida(estado_, this);
     FMSefaz = new TFMSefaz(this);
@@ -87,54 +160,13 @@ void TFAtivacao::criarJanela() {
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(3, 285, 124, 59);
     Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(
-        QPixmap(QStringLiteral(":/imagens/logo.png")).scaled(124, 59, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    Image1->setPixmap(QPixmap(QStringLiteral(":/imagens/logo.png")));
     linhas->addWidget(Panel1);
 
     PageControl = new QStackedWidget(central);
     PageControl->setObjectName(QStringLiteral("PageControl"));
     linhas->addWidget(PageControl, 1);
     setCentralWidget(central);
-
-    // Pages whose commands are still to come get their frame and title.
-    const auto paginaSimples = [](const char* nome, const char* painel, const char* titulo) {
-        auto* pagina = new QWidget;
-        pagina::preparar(pagina, nome);
-        pagina::criarPainelTitulo(pagina, painel, QString::fromUtf8(titulo));
-        return pagina;
-    };
-    tabDuvra_ = new TabDuvra(*this);
-    tabCodAtiva_ = new TabCodAtiva(*this);
-    tabAtivar_ = new TabAtivar(*this);
-    tabStatus_ = new TabStatus(*this);
-    // In index order: a page is selected by its position.
-    for (QWidget* pagina : {
-             static_cast<QWidget*>(tabDuvra_),
-             static_cast<QWidget*>(tabCodAtiva_),
-             static_cast<QWidget*>(tabAtivar_),
-             paginaSimples("TabAssocAss", "Panel5", "ASSOCIAR APLIC. COMERCIAL"),
-             paginaSimples("TabBloq", "Panel6", "BLOQUEAR/DESBLOQUEAR"),
-             paginaSimples("TabTeste", "Panel4", ""),
-             paginaSimples("TabConfRede", "Panel8", "CONFIGURAÇÕES DE REDE"),
-             paginaSimples("TabCSR", "Panel9", ""),
-             static_cast<QWidget*>(tabStatus_),
-             paginaSimples("TabLog", "Panel11", "EXTRAÇÃO DOS LOGS"),
-             paginaSimples("TavAtualizaSW", "Panel12", "ATUALIZAR SOFTWARE BÁSICO"),
-         })
-        PageControl->addWidget(pagina);
-
-    // The session box of the test page: every library call writes its number here.
-    QWidget* tabTeste = PageControl->widget(5);
-    Edit1 = new QLineEdit(tabTeste);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(6);
-    Edit1->setAlignment(Qt::AlignCenter);
-    Edit1->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), Edit1));
-    Edit1->setGeometry(440, 360, 70, 21);
-    auto* rotuloSessao = new QLabel(QStringLiteral("Sessão:"), tabTeste);
-    rotuloSessao->setObjectName(QStringLiteral("Label1"));
-    rotuloSessao->setBuddy(Edit1);
-    rotuloSessao->setGeometry(440, 343, 70, 16);
 
     auto* StatusBar = new QStatusBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
@@ -143,26 +175,25 @@ void TFAtivacao::criarJanela() {
     painelStatus_->setObjectName(QStringLiteral("StatusPanel0"));
     StatusBar->addWidget(painelStatus_, 1);
     setStatusBar(StatusBar);
-    ligarBarraLateral();
+
+    criarPaginas(Panel1);
+    aoClicar(botaoLateral(QStringLiteral("BtnSair")), [this] { BtnSairClick(); });
 }
 
-void TFAtivacao::ligarBarraLateral() {
-    const std::pair<const char*, std::function<void()>> comandos[] = {
-        {"BtnPrincipal", [this] { tabDuvra_->BtnPrincipalClick(); }},
-        {"BtnConfRede", [this] { selecionarPagina(6); }},
-        {"BtnAtivacao", [this] { tabAtivar_->BtnAtivacaoClick(); }},
-        {"BtnAssocAssin", [this] { selecionarPagina(3); }},
-        {"BtnTestefimafim", [this] { selecionarPagina(5); }},
-        {"BitBtnStatus", [this] { tabStatus_->BitBtnStatusClick(); }},
-        {"BitLogs", [this] { selecionarPagina(9); }},
-        {"BtnCodAtivacao", [this] { tabCodAtiva_->BtnCodAtivacaoClick(); }},
-        {"BtnBloquearSAT", [this] { selecionarPagina(4); }},
-        {"BitAtualizaSW", [this] { selecionarPagina(10); }},
-        {"BtnSair", [this] { BtnSairClick(); }},
-        {"BitSuperLog", [this] { selecionarPagina(9); }},
-    };
-    for (const auto& [nome, comando] : comandos)
-        aoClicar(botaoLateral(QString::fromLatin1(nome)), comando);
+void TFAtivacao::criarPaginas(QWidget* barraLateral) {
+    for (const LinhaDePagina& linha : paginas) {
+        QWidget* pagina = linha.criar(*this);
+        PageControl->addWidget(pagina);
+        for (const Ligacao& ligacao : linha.botoes) {
+            if (ligacao.botao == nullptr)
+                continue;
+            auto* botao = barraLateral->findChild<QPushButton*>(QString::fromLatin1(ligacao.botao));
+            aoClicar(botao, [pagina, comando = ligacao.comando] { comando(*pagina); });
+        }
+    }
+    // Every library call shows its session number in the test page's session box.
+    Edit1 = PageControl->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    lblVersaoDLL_ = PageControl->findChild<QLabel*>(QStringLiteral("lblVersaoDLL"));
 }
 
 void TFAtivacao::FormCreate() {
@@ -173,8 +204,7 @@ void TFAtivacao::FormCreate() {
         return;
     }
 
-    tabDuvra_->lblEmpresa->setText(QStringLiteral("Brisel Informática"));
-    tabDuvra_->lblVersaoDLL->setText(QStringLiteral("Versão da DLL: "));
+    lblVersaoDLL_->setText(QStringLiteral("Versão da DLL: "));
 
     QString versao;
     try {
@@ -184,15 +214,9 @@ void TFAtivacao::FormCreate() {
     }
     setWindowTitle(QStringLiteral("SAT - BRISEL Ativação (64 bits) - Versão: ") + versao);
 
-    Edit1->setText(estado_.numsessao);
+    Edit1->setText(caminho_.numsessao());
 
-    for (const UnidadeFederativa& uf : TabelaUF)
-        tabAtivar_->cbo->addItem(QString::fromLatin1(uf.sigla));
-    tabAtivar_->cbo->setCurrentIndex(-1);
-
-    if (opcoes_.funcoes) {
-        biblioteca_.vincular(*opcoes_.funcoes);
-    } else {
+    if (!opcoes_.funcoes) {
         const QDir pasta(opcoes_.pastaDoExecutavel);
         if (QFileInfo::exists(pasta.filePath(QStringLiteral("SAT_x64.DLL")))) {
             if (!CarregaDLL(QStringLiteral("SAT_x64.DLL")))
@@ -214,7 +238,7 @@ void TFAtivacao::FormCreate() {
 bool TFAtivacao::CarregaDLL(const QString& nome) {
     const QString caminho = QDir(opcoes_.pastaDoExecutavel).filePath(nome);
     QString motivo;
-    if (!biblioteca_.carregar(caminho, motivo)) {
+    if (!caminho_.executor().carregar(caminho, motivo)) {
         ui_.mensagemSemDono(QStringLiteral("Erro!"),
                             QStringLiteral("Erro ao carregar a DLL: ") + QDir::toNativeSeparators(caminho) +
                                 QStringLiteral("\n\n") + motivo);
@@ -229,7 +253,7 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     } catch (const std::exception& e) {
         ui_.erro(QString::fromUtf8(e.what()));
     }
-    tabDuvra_->lblVersaoDLL->setText(QStringLiteral("DLL: ") + nome + QStringLiteral("(64 bits) - Versão: ") +
+    lblVersaoDLL_->setText(QStringLiteral("DLL: ") + nome + QStringLiteral("(64 bits) - Versão: ") +
                                      versao);
     return true;
 }
@@ -261,6 +285,13 @@ void TFAtivacao::CursorDefault() {
     statusBar()->repaint();
 }
 
+void TFAtivacao::depoisDaChamada(const QString& numsessao, const QByteArray& retorno) {
+    CursorDefault();
+    if (Edit1 != nullptr)
+        Edit1->setText(numsessao);
+    mostrastatus(retorno);
+}
+
 void TFAtivacao::mostrastatus(const QByteArray& mensagem) { painelStatus_->setText(sat::textoStatus(mensagem)); }
 
 void TFAtivacao::MostraMSefaz(const QByteArrayList& campos) {
@@ -273,7 +304,7 @@ void TFAtivacao::MostraMSefaz(const QByteArrayList& campos) {
 
 void TFAtivacao::selecionarPagina(int indice) { PageControl->setCurrentIndex(indice); }
 
-QPushButton* TFAtivacao::botaoLateral(const QString& nome) const { return findChild<QPushButton*>(nome); }
+QPushButton* TFAtivacao::botaoLateral(const QString& nome) { return findChild<QPushButton*>(nome); }
 
 void TFAtivacao::protegido(const std::function<void()>& comando) {
     try {
@@ -283,20 +314,4 @@ void TFAtivacao::protegido(const std::function<void()>& comando) {
     } catch (...) {
         ui_.erro(QStringLiteral("Erro inesperado."));
     }
-}
-
-void TFAtivacao::aoClicar(QAbstractButton* botao, std::function<void()> comando) {
-    connect(botao, &QAbstractButton::clicked, this, [this, comando = std::move(comando)] { protegido(comando); });
-}
-
-void TFAtivacao::avisarSemFuncao(const char* nome) {
-    if (!biblioteca_.vinculada())
-        ui_.mensagem(QStringLiteral("Nenhuma biblioteca SAT está carregada: a função %1 não pode ser chamada.")
-                         .arg(QString::fromLatin1(nome)));
-    else
-        ui_.mensagem(QStringLiteral("A biblioteca SAT carregada não possui a função %1.").arg(QString::fromLatin1(nome)));
-}
-
-void TFAtivacao::avisarSemResposta(const char* nome) {
-    ui_.mensagem(QStringLiteral("A biblioteca SAT não devolveu resposta à função %1.").arg(QString::fromLatin1(nome)));
 }

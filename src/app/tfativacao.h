@@ -1,33 +1,27 @@
 #pragma once
 
+#include "app/caminhosat.h"
 #include "app/estado.h"
 #include "app/interacao.h"
-#include "platform/codepage.h"
-#include "sat/bibliotecasat.h"
-#include "sat/resposta.h"
+#include "app/servicos.h"
+#include "sat/funcoessat.h"
 #include "settings/parameterstore.h"
 
-#include <QAbstractButton>
-#include <QLineEdit>
 #include <QMainWindow>
 
-#include <functional>
 #include <optional>
-#include <tuple>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QStackedWidget;
-class TabAtivar;
-class TabCodAtiva;
-class TabDuvra;
-class TabStatus;
 class TFMSefaz;
 class TFValida;
 
-// The main window: the side bar, the page area, the status bar, and the services
-// every page uses to reach the device and the user.
-class TFAtivacao final : public QMainWindow {
+// The main window: the side bar, the page area and the status bar. It builds the
+// pages from one table and gives them the console's services; it watches the road
+// of device calls to show the waiting state and each answer.
+class TFAtivacao final : public QMainWindow, public ServicosDaPagina, private ObservadorDoCaminho {
     Q_OBJECT
 public:
     struct Opcoes {
@@ -50,42 +44,23 @@ public:
     // is missing; tells the user when that fails (the old file then stays as it was).
     void gravarParametros();
 
-    // --- Services of the pages -------------------------------------------------------
+    // --- What the pages use ----------------------------------------------------------
 
-    EstadoConsole& estado() { return estado_; }
-    Interacao& ui() { return ui_; }
-    settings::ParameterStore& cds() { return cds_; }
+    CaminhoSat& caminho() override { return caminho_; }
+    Interacao& ui() override { return ui_; }
+    settings::ParameterStore& cds() override { return cds_; }
+    EstadoConsole& estado() override { return estado_; }
+    void mostrastatus(const QByteArray& mensagem) override;
+    void MostraMSefaz(const QByteArrayList& campos) override;
+    void mostrarValida() override;
+    void selecionarPagina(int indice) override;
+    QPushButton* botaoLateral(const QString& nome) override;
+    QWidget& janelaPrincipal() override { return *this; }
+    void protegido(const std::function<void()>& comando) override;
 
-    // Status text and hourglass, painted before the blocking library call.
+    // Status text and hourglass, painted before the blocking library call; then back.
     void CursorWait();
     void CursorDefault();
-    // Echoes an answer (decoded, cut to 110 characters) in the status bar.
-    void mostrastatus(const QByteArray& mensagem);
-    // Shows the answer's SEFAZ message, if it has one, in the SEFAZ window.
-    void MostraMSefaz(const QByteArrayList& campos);
-
-    // One library call, the way every operation makes it: status text and hourglass,
-    // a new session number, the call with that number first and the text arguments
-    // in the 8-bit code page, the answer copied into retorno, normal pointer, the
-    // session box and the status bar updated. Returns true when there is an answer
-    // for the operation to read. Returns false, after telling the user, when no
-    // library is bound or it lacks this entry point (nothing was called), or when the
-    // library answered a null pointer (retorno is then empty).
-    template <typename Funcao, typename... Argumentos>
-    bool chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argumentos);
-
-    // Shows the activation-code prompt modally; afterwards estado().cancelado is 0 when
-    // the user confirmed, and estado().codigoativacao holds the trimmed code.
-    void mostrarValida();
-
-    void selecionarPagina(int indice);
-    QPushButton* botaoLateral(const QString& nome) const;
-
-    // Runs a command; an error it does not handle is shown with its own text and the
-    // window goes on. No exception ever reaches Qt's event loop.
-    void protegido(const std::function<void()>& comando);
-    // Connects a button's click to a command run under protegido().
-    void aoClicar(QAbstractButton* botao, std::function<void()> comando);
 
     // --- Start-up --------------------------------------------------------------------
 
@@ -98,66 +73,24 @@ public:
 
 private:
     void criarJanela();
-    void ligarBarraLateral();
+    void criarPaginas(QWidget* barraLateral);
     void FormCreate();
     void BtnSairClick();
-    void avisarSemFuncao(const char* nome);
-    void avisarSemResposta(const char* nome);
 
-    template <typename T>
-    static decltype(auto) argumentoSAT(const T& valor) {
-        if constexpr (std::is_same_v<T, QString>)
-            return platform::toAnsi(valor);
-        else
-            return static_cast<int>(valor);
-    }
-    static const char* ponteiroSAT(const QByteArray& texto) { return texto.constData(); }
-    static int ponteiroSAT(int valor) { return valor; }
+    void antesDaChamada() override { CursorWait(); }
+    void depoisDaChamada(const QString& numsessao, const QByteArray& retorno) override;
 
     Interacao& ui_;
     Opcoes opcoes_;
     EstadoConsole estado_;
-    sat::BibliotecaSat biblioteca_;
+    CaminhoSat caminho_;
     settings::ParameterStore cds_;
     bool terminacaoSolicitada_ = false;
 
     QStackedWidget* PageControl = nullptr;
     QLabel* painelStatus_ = nullptr;
+    QLabel* lblVersaoDLL_ = nullptr;
     QLineEdit* Edit1 = nullptr;
-    TabDuvra* tabDuvra_ = nullptr;
-    TabCodAtiva* tabCodAtiva_ = nullptr;
-    TabAtivar* tabAtivar_ = nullptr;
-    TabStatus* tabStatus_ = nullptr;
     TFValida* FValida = nullptr;
     TFMSefaz* FMSefaz = nullptr;
 };
-
-template <typename Funcao, typename... Argumentos>
-bool TFAtivacao::chamar(Funcao sat::FuncoesSAT::*slot, const Argumentos&... argumentos) {
-    const char* nome = sat::nomeDaFuncao(slot);
-    const Funcao funcao = biblioteca_.funcoes().*slot;
-    if (funcao == nullptr) {
-        avisarSemFuncao(nome);
-        return false;
-    }
-    // Converted before the call and kept alive through it: the library reads the texts
-    // during the call only.
-    const auto convertidos = std::make_tuple(argumentoSAT(argumentos)...);
-
-    CursorWait();
-    estado_.numsessao = estado_.sessoes.geranumsessao();
-    const char* resposta = std::apply(
-        [&](const auto&... a) { return funcao(estado_.numsessao.toInt(), ponteiroSAT(a)...); }, convertidos);
-    // The library owns its answer buffer and may reuse it at the next call: copy it now.
-    estado_.retorno = resposta != nullptr ? QByteArray(resposta) : QByteArray();
-    CursorDefault();
-
-    if (Edit1 != nullptr)
-        Edit1->setText(estado_.numsessao);
-    mostrastatus(estado_.retorno);
-    if (resposta == nullptr) {
-        avisarSemResposta(nome);
-        return false;
-    }
-    return true;
-}

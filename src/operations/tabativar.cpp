@@ -1,9 +1,12 @@
 #include "operations/tabativar.h"
 
+#include "app/caminhosat.h"
+#include "app/servicos.h"
 #include "app/tabelauf.h"
 #include "app/texto.h"
-#include "app/tfativacao.h"
 #include "operations/pagina.h"
+#include "sat/resposta.h"
+#include "settings/parameterstore.h"
 #include "validation/cnpj.h"
 
 #include <QButtonGroup>
@@ -26,7 +29,7 @@ const QString mensagemEspera = QStringLiteral("Por favor aguarde.\n\rEsta funç�
 
 } // namespace
 
-TabAtivar::TabAtivar(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
     pagina::preparar(this, "TabAtivar");
     pagina::criarPainelTitulo(this, "Panel3", QStringLiteral("ATIVAÇÃO DO SAT"));
 
@@ -69,11 +72,15 @@ TabAtivar::TabAtivar(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
     cbo->setObjectName(QStringLiteral("cbo"));
     cbo->setGeometry(314, 216, 47, 21);
     Label9->setBuddy(cbo);
+    // Item i is row i of the table: the store keeps the index, the device gets the code.
+    for (const UnidadeFederativa& uf : TabelaUF)
+        cbo->addItem(QString::fromLatin1(uf.sigla));
+    cbo->setCurrentIndex(-1);
 
     BtnAtivar = new QPushButton(QStringLiteral("&Ativar"), this);
     BtnAtivar->setObjectName(QStringLiteral("BtnAtivar"));
     BtnAtivar->setGeometry(27, 243, 102, 29);
-    janela_.aoClicar(BtnAtivar, [this] { BitAtivaSATClick(); });
+    servicos_.aoClicar(BtnAtivar, [this] { BitAtivaSATClick(); });
     pagina::definirBotaoPadrao(this, BtnAtivar);
 
     pagina::criarAviso(this, "Memo3",
@@ -109,7 +116,7 @@ int TabAtivar::tipoCertificado() const { return itensTipoCert_->checkedId(); }
 void TabAtivar::selecionarTipoCertificado(int item) { itensTipoCert_->button(item)->setChecked(true); }
 
 void TabAtivar::BtnAtivacaoClick() {
-    settings::ParameterStore& cds = janela_.cds();
+    settings::ParameterStore& cds = servicos_.cds();
     EdtCodAtiv2->clear();
     EdtCodAtiv2Conf->clear();
     selecionarTipoCertificado(0);
@@ -119,11 +126,11 @@ void TabAtivar::BtnAtivacaoClick() {
     bool numero = false;
     const int uf = cds.integer(u"UF", &numero);
     cbo->setCurrentIndex(numero && uf >= 0 && uf < cbo->count() ? uf : -1);
-    janela_.selecionarPagina(2);
+    servicos_.selecionarPagina(2);
 }
 
 void TabAtivar::falhaNaVerificacao(const QString& mensagem, std::initializer_list<QLineEdit*> esvaziar, QWidget* foco) {
-    janela_.ui().mensagem(mensagem);
+    servicos_.ui().mensagem(mensagem);
     for (QLineEdit* edit : esvaziar)
         edit->clear();
     foco->setFocus();
@@ -149,13 +156,13 @@ void TabAtivar::BitAtivaSATClick() {
     const int tipo = tipoCertificado() + 1;
 
     // Remembered before the device is asked, whatever it answers.
-    settings::ParameterStore& cds = janela_.cds();
+    settings::ParameterStore& cds = servicos_.cds();
     cds.edit();
     cds.setText(u"CNPJContribuinte", pagina::digitos(EdtCNPJContrib));
     cds.setInteger(u"UF", cbo->currentIndex());
     cds.post();
 
-    if (!janela_.ui().confirmar(mensagemEspera)) {
+    if (!servicos_.ui().confirmar(mensagemEspera)) {
         EdtCodAtiv2->clear();
         EdtCodAtiv2Conf->clear();
         EdtCodAtiv2->setFocus();
@@ -166,24 +173,24 @@ void TabAtivar::BitAtivaSATClick() {
     // declares a narrower field would otherwise send another state.
     const auto linhaUF = static_cast<std::size_t>(cbo->currentIndex());
     const int codigoUF = QString::fromLatin1(TabelaUF.at(linhaUF).codigoIBGE).toInt();
-    if (!janela_.chamar(&sat::FuncoesSAT::AtivarSAT, tipo, codigo, cnpj, codigoUF))
+    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::AtivarSAT, tipo, codigo, cnpj, codigoUF))
         return;
 
-    const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+    const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
         const QByteArray& resultado = sat::campo(campos, 1);
         if (resultado == "04000") {
             for (const char* nome : {"BtnAssocAssin", "BtnBloquearSAT", "BtnCodAtivacao", "BtnTestefimafim",
                                      "BitAtualizaSW", "BitBtnStatus", "BitLogs"})
-                janela_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
-            janela_.ui().mensagem(QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial."));
+                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+            servicos_.ui().mensagem(QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial."));
             return;
         }
         if (resultado != "04098")
-            janela_.botaoLateral(QStringLiteral("BtnCodAtivacao"))->setEnabled(true);
-        janela_.ui().mensagem(sat::mensagemResposta(campos));
+            servicos_.botaoLateral(QStringLiteral("BtnCodAtivacao"))->setEnabled(true);
+        servicos_.ui().mensagem(sat::mensagemResposta(campos));
     });
-    janela_.MostraMSefaz(campos);
-    janela_.show();
-    janela_.raise();
+    servicos_.MostraMSefaz(campos);
+    servicos_.janelaPrincipal().show();
+    servicos_.janelaPrincipal().raise();
 }

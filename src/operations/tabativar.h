@@ -7,14 +7,14 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class TFAtivacao;
+class ServicosDaPagina;
 
 // Page 2, "ATIVAÇÃO DO SAT": puts a new device into service for a taxpayer's CNPJ
 // and state with the activation code the user chooses.
 class TabAtivar final : public QWidget {
     Q_OBJECT
 public:
-    explicit TabAtivar(TFAtivacao& janela, QWidget* parent = nullptr);
+    explicit TabAtivar(ServicosDaPagina& servicos, QWidget* parent = nullptr);
 
     // Side-bar "Ativação do SAT": fills the taxpayer from the parameter store.
     void BtnAtivacaoClick();
@@ -33,7 +33,7 @@ private:
     void selecionarTipoCertificado(int item);
     void falhaNaVerificacao(const QString& mensagem, std::initializer_list<QLineEdit*> esvaziar, QWidget* foco);
 
-    TFAtivacao& janela_;
+    ServicosDaPagina& servicos_;
     QLineEdit* EdtCodAtiv2;
     QLineEdit* EdtCodAtiv2Conf;
     QGroupBox* rgTipoCert;

@@ -1,8 +1,10 @@
 #include "operations/tabcodativa.h"
 
+#include "app/caminhosat.h"
+#include "app/servicos.h"
 #include "app/texto.h"
-#include "app/tfativacao.h"
 #include "operations/pagina.h"
+#include "sat/resposta.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,7 +25,7 @@ constexpr int codigoEmergencia = 2;
 
 } // namespace
 
-TabCodAtiva::TabCodAtiva(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+TabCodAtiva::TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
     pagina::preparar(this, "TabCodAtiva");
     pagina::criarPainelTitulo(this, "Panel2", QStringLiteral("CÓDIGO DE ATIVAÇÃO"));
 
@@ -48,9 +50,9 @@ TabCodAtiva::TabCodAtiva(TFAtivacao& janela, QWidget* parent) : QWidget(parent),
                         QStringLiteral("ESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. "), QString()});
 
     // The handlers run on every change of the boxes, by the user or by the command.
-    connect(CheckMudaCodigo, &QCheckBox::toggled, this, [this] { janela_.protegido([this] { CheckMudaCodigoClick(); }); });
-    connect(Checkemergencia, &QCheckBox::toggled, this, [this] { janela_.protegido([this] { CheckemergenciaClick(); }); });
-    janela_.aoClicar(BtnTrocarCod, [this] { BtnTrocarCodClick(); });
+    connect(CheckMudaCodigo, &QCheckBox::toggled, this, [this] { servicos_.protegido([this] { CheckMudaCodigoClick(); }); });
+    connect(Checkemergencia, &QCheckBox::toggled, this, [this] { servicos_.protegido([this] { CheckemergenciaClick(); }); });
+    servicos_.aoClicar(BtnTrocarCod, [this] { BtnTrocarCodClick(); });
 
     setTabOrder(CheckMudaCodigo, EdtCodigo);
     setTabOrder(EdtCodigo, Checkemergencia);
@@ -78,7 +80,7 @@ void TabCodAtiva::esvaziarCodigos() {
 
 void TabCodAtiva::BtnCodAtivacaoClick() {
     esvaziarCodigos();
-    janela_.selecionarPagina(1);
+    servicos_.selecionarPagina(1);
 }
 
 void TabCodAtiva::TabCodAtivaShow() {
@@ -118,7 +120,7 @@ void TabCodAtiva::BtnTrocarCodClick() {
     const QString novo = aparar(EdtNovoCodigo->text());
     const QString confirmacao = aparar(EdtNovoCodigo2->text());
     const auto recusar = [this](const QString& mensagem) {
-        janela_.ui().mensagem(mensagem);
+        servicos_.ui().mensagem(mensagem);
         EdtNovoCodigo->clear();
         EdtNovoCodigo2->clear();
         EdtNovoCodigo->setFocus();
@@ -129,14 +131,14 @@ void TabCodAtiva::BtnTrocarCodClick() {
         return recusar(QStringLiteral("Erro na confirmação do novo Código de Ativação."));
     const int tipo = Checkemergencia->isChecked() ? codigoEmergencia : codigoAtual;
 
-    if (!janela_.chamar(&sat::FuncoesSAT::TrocarCodigoDeAtivacao, aparar(EdtCodigo->text()), tipo, novo, confirmacao))
+    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::TrocarCodigoDeAtivacao, aparar(EdtCodigo->text()), tipo, novo, confirmacao))
         return;
 
-    const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+    const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     // The SEFAZ step runs in any case; an answer too short to read is reported after it.
     std::exception_ptr falha;
     try {
-        janela_.ui().mensagem(sat::mensagemResposta(campos));
+        servicos_.ui().mensagem(sat::mensagemResposta(campos));
         if (campos[1] == "18000") {
             Checkemergencia->setChecked(false);
             CheckMudaCodigo->setVisible(true);
@@ -144,13 +146,13 @@ void TabCodAtiva::BtnTrocarCodClick() {
             BtnTrocarCod->setEnabled(false);
             EdtCodigo->setEnabled(false);
             for (const char* nome : {"BtnTestefimafim", "BitBtnStatus", "BitLogs"})
-                janela_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
             esvaziarCodigos();
             EdtCodigo->setEnabled(false);
             EdtNovoCodigo->setEnabled(false);
             EdtNovoCodigo2->setEnabled(false);
             for (const char* nome : {"BtnAtivacao", "BtnAssocAssin"})
-                janela_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
         } else {
             esvaziarCodigos();
             EdtCodigo->setFocus();
@@ -158,7 +160,7 @@ void TabCodAtiva::BtnTrocarCodClick() {
     } catch (...) {
         falha = std::current_exception();
     }
-    janela_.MostraMSefaz(campos);
+    servicos_.MostraMSefaz(campos);
     if (falha)
         std::rethrow_exception(falha);
     repaint();

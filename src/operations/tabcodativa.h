@@ -5,7 +5,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
-class TFAtivacao;
+class ServicosDaPagina;
 
 // Page 1, "CÓDIGO DE ATIVAÇÃO": changes the device's activation code, proving either
 // the current code or the device's emergency code. The page stays locked until the
@@ -13,7 +13,7 @@ class TFAtivacao;
 class TabCodAtiva final : public QWidget {
     Q_OBJECT
 public:
-    explicit TabCodAtiva(TFAtivacao& janela, QWidget* parent = nullptr);
+    explicit TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent = nullptr);
 
     // Side-bar "Trocar Cód. Ativação": empties the three codes and shows the page.
     void BtnCodAtivacaoClick();
@@ -30,7 +30,7 @@ private:
     void habilitarEntradas(bool habilitar);
     void esvaziarCodigos();
 
-    TFAtivacao& janela_;
+    ServicosDaPagina& servicos_;
     QCheckBox* CheckMudaCodigo;
     QLineEdit* EdtCodigo;
     QCheckBox* Checkemergencia;

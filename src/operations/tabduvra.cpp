@@ -1,7 +1,9 @@
 #include "operations/tabduvra.h"
 
-#include "app/tfativacao.h"
+#include "app/caminhosat.h"
+#include "app/servicos.h"
 #include "operations/pagina.h"
+#include "sat/resposta.h"
 
 #include <QByteArrayList>
 #include <QHBoxLayout>
@@ -14,7 +16,7 @@ PosicoesTabDuvra posicoesFormResize(int w, int h, int larguraImagem, int alturaI
     return {(w - larguraImagem) / 2, ((h - alturaImagem) * 2) / 3, (w - larguraBotao) / 2};
 }
 
-TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+TabDuvra::TabDuvra(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
     pagina::preparar(this, "TabDuvra");
     pagina::criarPainelTitulo(this, "Panel7", QStringLiteral("SAT BRISEL"));
 
@@ -38,15 +40,14 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
 
     ImgSAT = new QLabel(this);
     ImgSAT->setObjectName(QStringLiteral("ImgSAT"));
-    ImgSAT->setPixmap(QPixmap(QStringLiteral(":/imagens/sat.png"))
-                          .scaled(200, 200, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    ImgSAT->setPixmap(QPixmap(QStringLiteral(":/imagens/sat.png")));
     ImgSAT->setAlignment(Qt::AlignCenter);
     ImgSAT->setGeometry(164, 150, 200, 200);
 
     BitBtn6 = new QPushButton(QStringLiteral("Consultar SAT"), this);
     BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
     BitBtn6->setGeometry(189, 97, 139, 29);
-    janela_.aoClicar(BitBtn6, [this] { BtnPrincipalClick(); });
+    servicos_.aoClicar(BitBtn6, [this] { BtnPrincipalClick(); });
 
     auto* Panel13 = new QFrame(this);
     Panel13->setObjectName(QStringLiteral("Panel13"));
@@ -66,27 +67,27 @@ TabDuvra::TabDuvra(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janel
 }
 
 void TabDuvra::BtnPrincipalClick() {
-    janela_.selecionarPagina(0);
-    const bool consultado = janela_.chamar(&sat::FuncoesSAT::ConsultarSAT);
+    servicos_.selecionarPagina(0);
+    const bool consultado = servicos_.caminho().chamar(&sat::FuncoesSAT::ConsultarSAT);
     lbloperante->show();
     if (!consultado) {
         // No library, no entry point or no answer: not in operation either.
         mostrarVeredito(false);
     } else {
-        const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+        const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
         // Any answer without a code counts as a device not in operation.
         const QByteArray codigo = campos.size() > 1 ? campos[1] : QByteArray();
         if (codigo == "08000") {
             mostrarVeredito(true);
         } else {
             if (codigo == "08097" && campos.size() > 2)
-                janela_.ui().mensagem(sat::mensagemResposta(campos));
+                servicos_.ui().mensagem(sat::mensagemResposta(campos));
             mostrarVeredito(false);
         }
-        janela_.MostraMSefaz(campos);
+        servicos_.MostraMSefaz(campos);
     }
-    janela_.selecionarPagina(0);
-    janela_.repaint();
+    servicos_.selecionarPagina(0);
+    servicos_.janelaPrincipal().repaint();
 }
 
 void TabDuvra::mostrarVeredito(bool emOperacao) {
@@ -96,7 +97,7 @@ void TabDuvra::mostrarVeredito(bool emOperacao) {
     paleta.setColor(QPalette::WindowText, cor);
     lbloperante->setPalette(paleta);
 
-    QPushButton* botao = janela_.botaoLateral(QStringLiteral("BtnPrincipal"));
+    QPushButton* botao = servicos_.botaoLateral(QStringLiteral("BtnPrincipal"));
     paleta = botao->palette();
     paleta.setColor(QPalette::ButtonText, cor);
     botao->setPalette(paleta);

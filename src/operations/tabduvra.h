@@ -4,7 +4,7 @@
 
 class QLabel;
 class QPushButton;
-class TFAtivacao;
+class ServicosDaPagina;
 
 // Where the picture and the consult button go on the first page for a page of
 // width w and height h: centred across, the picture two thirds of the way down.
@@ -22,7 +22,7 @@ PosicoesTabDuvra posicoesFormResize(int w, int h, int larguraImagem, int alturaI
 class TabDuvra final : public QWidget {
     Q_OBJECT
 public:
-    explicit TabDuvra(TFAtivacao& janela, QWidget* parent = nullptr);
+    explicit TabDuvra(ServicosDaPagina& servicos, QWidget* parent = nullptr);
 
     // Asks the device whether it is in operation (side-bar "SAT - BRISEL" and
     // "Consultar SAT"): green "SAT em operação" for 08000, red "SAT inoperante" for
@@ -41,6 +41,6 @@ private:
     void FormResize();
     void mostrarVeredito(bool emOperacao);
 
-    TFAtivacao& janela_;
+    ServicosDaPagina& servicos_;
     QLabel* ImgSAT;
 };

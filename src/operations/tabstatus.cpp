@@ -1,8 +1,11 @@
 #include "operations/tabstatus.h"
 
+#include "app/caminhosat.h"
+#include "app/estado.h"
+#include "app/servicos.h"
 #include "app/texto.h"
-#include "app/tfativacao.h"
 #include "operations/pagina.h"
+#include "sat/resposta.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -91,7 +94,7 @@ QStringList relatorioStatus(const QByteArrayList& campos) {
     return linhas;
 }
 
-TabStatus::TabStatus(TFAtivacao& janela, QWidget* parent) : QWidget(parent), janela_(janela) {
+TabStatus::TabStatus(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
     pagina::preparar(this, "TabStatus");
     pagina::criarPainelTitulo(this, "Panel10", QStringLiteral("STATUS OPERACIONAL"));
 
@@ -104,7 +107,7 @@ TabStatus::TabStatus(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
     BtnStatus = new QPushButton(QStringLiteral("Solicitar Status"), this);
     BtnStatus->setObjectName(QStringLiteral("BtnStatus"));
     BtnStatus->hide();
-    janela_.aoClicar(BtnStatus, [this] { BtnStatusClick(); });
+    servicos_.aoClicar(BtnStatus, [this] { BtnStatusClick(); });
 
     MemoStatus = new QPlainTextEdit(this);
     MemoStatus->setObjectName(QStringLiteral("MemoStatus"));
@@ -118,32 +121,32 @@ TabStatus::TabStatus(TFAtivacao& janela, QWidget* parent) : QWidget(parent), jan
 }
 
 void TabStatus::BitBtnStatusClick() {
-    janela_.estado().codigoativacao.clear();
+    servicos_.estado().codigoativacao.clear();
     MemoStatus->clear();
-    janela_.mostrastatus({});
-    janela_.mostrarValida();
-    janela_.selecionarPagina(8);
-    if (janela_.estado().cancelado == 0)
+    servicos_.mostrastatus({});
+    servicos_.mostrarValida();
+    servicos_.selecionarPagina(8);
+    if (servicos_.estado().cancelado == 0)
         BtnStatus->click();
 }
 
 void TabStatus::BtnStatusClick() {
-    EdtCodAtiv4->setText(janela_.estado().codigoativacao);
+    EdtCodAtiv4->setText(servicos_.estado().codigoativacao);
     const QString codigo = aparar(EdtCodAtiv4->text());
     if (codigo.size() < 8) {
-        janela_.ui().mensagem(QStringLiteral("Novo código de ativação deve ter no mínimo 8 caracteres."));
+        servicos_.ui().mensagem(QStringLiteral("Novo código de ativação deve ter no mínimo 8 caracteres."));
         return;
     }
-    if (!janela_.chamar(&sat::FuncoesSAT::ConsultarStatusOperacional, codigo))
+    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::ConsultarStatusOperacional, codigo))
         return;
 
-    const QByteArrayList campos = sat::campos(janela_.estado().retorno);
+    const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
         if (sat::campo(campos, 1) != "10000") {
-            janela_.ui().mensagem(sat::mensagemResposta(campos));
+            servicos_.ui().mensagem(sat::mensagemResposta(campos));
             return;
         }
         MemoStatus->setPlainText(relatorioStatus(campos).join(u'\n'));
     });
-    janela_.MostraMSefaz(campos);
+    servicos_.MostraMSefaz(campos);
 }

@@ -7,7 +7,7 @@
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class TFAtivacao;
+class ServicosDaPagina;
 
 // The operational status report: one line per status field, each value starting in
 // column 21 of the fixed-pitch memo. Dates arrive as AAAAMMDDhhmmss or AAAAMMDD and
@@ -20,7 +20,7 @@ QStringList relatorioStatus(const QByteArrayList& campos);
 class TabStatus final : public QWidget {
     Q_OBJECT
 public:
-    explicit TabStatus(TFAtivacao& janela, QWidget* parent = nullptr);
+    explicit TabStatus(ServicosDaPagina& servicos, QWidget* parent = nullptr);
 
     // Side-bar "Status": clears the report, asks for the activation code, shows the
     // page and, when the user confirmed, queries the device.
@@ -29,7 +29,7 @@ public:
     void BtnStatusClick();
 
 private:
-    TFAtivacao& janela_;
+    ServicosDaPagina& servicos_;
     QLineEdit* EdtCodAtiv4;
     QPushButton* BtnStatus;
     QPlainTextEdit* MemoStatus;

@@ -2,12 +2,14 @@
 #include "bibliotecaroteirizada.h"
 #include "interacaoroteirizada.h"
 #include "operations/tabduvra.h"
+#include "sat/resposta.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -55,9 +57,6 @@ private slots:
     void primeiraPaginaSegueOTamanho();
 
     void chamadaPercorreOCaminhoComum();
-    void argumentosEmCodigoDe8Bits();
-    void respostaNulaEAvisada();
-    void funcaoAusenteNaoEChamada();
     void semBibliotecaNadaEChamado();
     void bibliotecasIncompletasDoDisco_data();
     void bibliotecasIncompletasDoDisco();
@@ -131,8 +130,8 @@ void TestTFAtivacao::escolhaDaBiblioteca() {
     } else {
         QVERIFY(erros.isEmpty());
         // The bound library answers through the window's road.
-        QVERIFY(janela.chamar(&sat::FuncoesSAT::ConsultarSAT));
-        QVERIFY(janela.estado().retorno.endsWith("|08000|ConsultarSAT|||"));
+        QVERIFY(janela.caminho().chamar(&sat::FuncoesSAT::ConsultarSAT));
+        QVERIFY(janela.caminho().retorno().endsWith("|08000|ConsultarSAT|||"));
     }
     QVERIFY(ui_.mensagens().isEmpty());
 }
@@ -292,47 +291,15 @@ void TestTFAtivacao::chamadaPercorreOCaminhoComum() {
     statusDuranteAChamada.clear();
     cursorDeEsperaDuranteAChamada = false;
 
-    QVERIFY(janela.chamar(&sat::FuncoesSAT::ConsultarSAT));
+    QVERIFY(janela.caminho().chamar(&sat::FuncoesSAT::ConsultarSAT));
 
     QCOMPARE(statusDuranteAChamada, QStringLiteral("Aguardando retorno do SAT ..."));
     QVERIFY(cursorDeEsperaDuranteAChamada);
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QCOMPARE(janela.estado().numsessao.size(), 6);
-    QCOMPARE(janela.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), janela.estado().numsessao);
-    QCOMPARE(janela.estado().retorno, QByteArray("000001|08000|ok|||"));
+    QCOMPARE(janela.caminho().numsessao().size(), 6);
+    QCOMPARE(janela.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), janela.caminho().numsessao());
+    QCOMPARE(janela.caminho().retorno(), QByteArray("000001|08000|ok|||"));
     QCOMPARE(painelObservado->text(), QStringLiteral("000001|08000|ok|||"));
-}
-
-void TestTFAtivacao::argumentosEmCodigoDe8Bits() {
-    const auto janela = janelaRoteirizada();
-    roteiro::responder(QByteArray("{sessao}|04000|Ativado|||"));
-    QVERIFY(janela->chamar(&sat::FuncoesSAT::AtivarSAT, 1, QStringLiteral("código"), QStringLiteral("11222333000181"),
-                           35));
-    QCOMPARE(roteiro::chamadas().size(), 1);
-    const roteiro::Chamada& c = roteiro::chamadas().first();
-    QCOMPARE(c.funcao, QStringLiteral("AtivarSAT"));
-    QCOMPARE(c.sessao, janela->estado().numsessao.toInt());
-    QCOMPARE(c.argumentos, (QVariantList{1, QByteArray("c\xf3" "digo"), QByteArray("11222333000181"), 35}));
-    QCOMPARE(janela->estado().retorno, janela->estado().numsessao.toLatin1() + "|04000|Ativado|||");
-}
-
-void TestTFAtivacao::respostaNulaEAvisada() {
-    const auto janela = janelaRoteirizada();
-    janela->estado().retorno = "anterior";
-    roteiro::responder(std::nullopt);
-    QVERIFY(!janela->chamar(&sat::FuncoesSAT::ConsultarSAT));
-    QCOMPARE(janela->estado().retorno, QByteArray());
-    QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("A biblioteca SAT não devolveu resposta à função ConsultarSAT.")});
-}
-
-void TestTFAtivacao::funcaoAusenteNaoEChamada() {
-    sat::FuncoesSAT funcoes = roteiro::funcoes();
-    funcoes.BloquearSAT = nullptr;
-    TFAtivacao janela(ui_, {pasta_->path(), funcoes, parametros()});
-    QVERIFY(!janela.chamar(&sat::FuncoesSAT::BloquearSAT, QStringLiteral("12345678")));
-    QVERIFY(roteiro::chamadas().isEmpty());
-    QVERIFY(janela.estado().numsessao.isEmpty()); // no session number drawn
-    QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("A biblioteca SAT carregada não possui a função BloquearSAT.")});
 }
 
 void TestTFAtivacao::semBibliotecaNadaEChamado() {
@@ -341,7 +308,7 @@ void TestTFAtivacao::semBibliotecaNadaEChamado() {
     lixo.write("x");
     lixo.close();
     TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
-    QVERIFY(!janela.chamar(&sat::FuncoesSAT::ConsultarSAT));
+    QVERIFY(!janela.caminho().chamar(&sat::FuncoesSAT::ConsultarSAT));
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral(
                                   "Nenhuma biblioteca SAT está carregada: a função ConsultarSAT não pode ser chamada.")});
 }
@@ -363,11 +330,11 @@ void TestTFAtivacao::bibliotecasIncompletasDoDisco() {
     TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
     QVERIFY(ui_.exibidos.isEmpty());
 
-    QCOMPARE(janela.chamar(&sat::FuncoesSAT::ConsultarSAT), consultaRespondida);
+    QCOMPARE(janela.caminho().chamar(&sat::FuncoesSAT::ConsultarSAT), consultaRespondida);
     QCOMPARE(ui_.mensagens().join(u'\n'), mensagemDaConsulta);
     ui_.exibidos.clear();
     // A slot the library does not fill is never called through.
-    QVERIFY(!janela.chamar(&sat::FuncoesSAT::AtivarSAT, 1, QStringLiteral("12345678"), QStringLiteral("1"), 35));
+    QVERIFY(!janela.caminho().chamar(&sat::FuncoesSAT::AtivarSAT, 1, QStringLiteral("12345678"), QStringLiteral("1"), 35));
     QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral("A biblioteca SAT carregada não possui a função AtivarSAT.")});
 }
 

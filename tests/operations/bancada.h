@@ -5,6 +5,7 @@
 // its controls by their object names.
 
 #include "app/tfativacao.h"
+#include "sat/resposta.h"
 #include "bibliotecaroteirizada.h"
 #include "interacaoroteirizada.h"
 

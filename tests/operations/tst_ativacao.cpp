@@ -220,7 +220,7 @@ void TestAtivacao::verificacoesEmOrdem() {
     // Nothing stored, nothing called, no session number drawn.
     QVERIFY(!b_->janela->cds().isModified());
     QVERIFY(roteiro::chamadas().isEmpty());
-    QVERIFY(b_->janela->estado().numsessao.isEmpty());
+    QVERIFY(b_->janela->caminho().numsessao().isEmpty());
 }
 
 void TestAtivacao::argumentosEGravacao_data() {
@@ -268,9 +268,9 @@ void TestAtivacao::argumentosEGravacao() {
     QCOMPARE(roteiro::chamadas().size(), 1);
     const roteiro::Chamada& chamada = roteiro::chamadas().first();
     QCOMPARE(chamada.funcao, QStringLiteral("AtivarSAT"));
-    QCOMPARE(chamada.sessao, b_->janela->estado().numsessao.toInt());
+    QCOMPARE(chamada.sessao, b_->janela->caminho().numsessao().toInt());
     QCOMPARE(chamada.argumentos, (QVariantList{1, codigoEnviado, cnpjValido.toLatin1(), ibge}));
-    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), b_->janela->estado().numsessao);
+    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), b_->janela->caminho().numsessao());
 
     QCOMPARE(b_->janela->cds().text(u"CNPJContribuinte"), cnpjValido);
     QCOMPARE(b_->janela->cds().text(u"uf"), ufGravada);
@@ -312,7 +312,7 @@ void TestAtivacao::cancelarAEsperaMantemOContribuinte() {
     QCOMPARE(b_->ui.textos(Tipo::Confirmacao), QStringList{mensagemEspera});
     QCOMPARE(b_->ui.exibidos.size(), 1);
     QVERIFY(roteiro::chamadas().isEmpty());
-    QVERIFY(b_->janela->estado().numsessao.isEmpty()); // no session number drawn
+    QVERIFY(b_->janela->caminho().numsessao().isEmpty()); // no session number drawn
     QCOMPARE(edit("EdtCodAtiv2")->text(), QString());
     QCOMPARE(edit("EdtCodAtiv2Conf")->text(), QString());
     QCOMPARE(b_->foco(), QStringLiteral("EdtCodAtiv2"));

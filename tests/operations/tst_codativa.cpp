@@ -190,7 +190,7 @@ void TestCodAtiva::verificacoes() {
     QCOMPARE(textosDosCodigos(), (QStringList{QStringLiteral("atual123"), QString(), QString()}));
     QCOMPARE(b_->foco(), QStringLiteral("EdtNovoCodigo"));
     QVERIFY(roteiro::chamadas().isEmpty());
-    QVERIFY(b_->janela->estado().numsessao.isEmpty());
+    QVERIFY(b_->janela->caminho().numsessao().isEmpty());
     QCOMPARE(habilitadas(), entradas); // still unlocked
 }
 
@@ -241,9 +241,9 @@ void TestCodAtiva::argumentos() {
     QCOMPARE(roteiro::chamadas().size(), 1);
     const roteiro::Chamada& chamada = roteiro::chamadas().first();
     QCOMPARE(chamada.funcao, QStringLiteral("TrocarCodigoDeAtivacao"));
-    QCOMPARE(chamada.sessao, b_->janela->estado().numsessao.toInt());
+    QCOMPARE(chamada.sessao, b_->janela->caminho().numsessao().toInt());
     QCOMPARE(chamada.argumentos, enviados);
-    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), b_->janela->estado().numsessao);
+    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), b_->janela->caminho().numsessao());
 }
 
 void TestCodAtiva::trocaAceitaTrancaAPagina() {

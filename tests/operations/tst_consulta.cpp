@@ -92,7 +92,7 @@ void TestConsulta::veredito() {
     QCOMPARE(roteiro::chamadas().size(), 1);
     QCOMPARE(roteiro::chamadas().first().funcao, QStringLiteral("ConsultarSAT"));
     QVERIFY(roteiro::chamadas().first().argumentos.isEmpty());
-    const QString sessao = b_->janela->estado().numsessao;
+    const QString sessao = b_->janela->caminho().numsessao();
     QCOMPARE(roteiro::chamadas().first().sessao, sessao.toInt());
     QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), sessao);
     // The answer is echoed in the status bar whatever it says.
@@ -151,7 +151,7 @@ void TestConsulta::cadaConsultaRefazOVeredito() {
         QTest::mouseClick(BtnPrincipal(), Qt::LeftButton);
         QCOMPARE(cor(lbloperante(), QPalette::WindowText), esperada);
         QCOMPARE(cor(BtnPrincipal(), QPalette::ButtonText), esperada);
-        sessoes.append(b_->janela->estado().numsessao);
+        sessoes.append(b_->janela->caminho().numsessao());
     }
     QCOMPARE(roteiro::chamadas().size(), sequencia.size());
     // A fresh session number for every consult.

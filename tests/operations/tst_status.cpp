@@ -247,8 +247,8 @@ void TestStatus::relatorioNaPagina() {
     const roteiro::Chamada& chamada = roteiro::chamadas().first();
     QCOMPARE(chamada.funcao, QStringLiteral("ConsultarStatusOperacional"));
     QCOMPARE(chamada.argumentos, QVariantList{QByteArray("12345678")});
-    QCOMPARE(chamada.sessao, b_->janela->estado().numsessao.toInt());
-    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), b_->janela->estado().numsessao);
+    QCOMPARE(chamada.sessao, b_->janela->caminho().numsessao().toInt());
+    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), b_->janela->caminho().numsessao());
 
     QCOMPARE(b_->paginaAtual(), 8);
     QCOMPARE(linhasDaMemo(), relatorioCompleto);
@@ -290,7 +290,7 @@ void TestStatus::codigoDoPrompt() {
     if (enviado.isEmpty()) {
         QCOMPARE(b_->ui.mensagens(), QStringList{mensagemCodigoCurto});
         QVERIFY(roteiro::chamadas().isEmpty());
-        QVERIFY(b_->janela->estado().numsessao.isEmpty()); // no session number drawn
+        QVERIFY(b_->janela->caminho().numsessao().isEmpty()); // no session number drawn
         QVERIFY(linhasDaMemo().isEmpty());
         QCOMPARE(roteiro::respostasPendentes(), std::size_t{1});
     } else {
