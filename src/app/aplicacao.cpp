@@ -1,5 +1,7 @@
 #include "app/aplicacao.h"
 
+#include "operations/pagina.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -11,8 +13,13 @@ Aplicacao::Aplicacao(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QStringLiteral(SATCONSOLE_VERSION));
     // The windows were laid out for Tahoma 8; where it is missing, a font of similar
     // widths keeps the side-bar captions inside their buttons.
+    // Only a family the system has: a missing one sends every text through the font
+    // system's fallback search.
     QFont fonte;
-    fonte.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    if (const QString familia = pagina::familiaInstalada(
+            {QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+        !familia.isEmpty())
+        fonte.setFamily(familia);
     fonte.setStyleHint(QFont::SansSerif);
     fonte.setPointSize(8);
     setFont(fonte);

@@ -1,11 +1,10 @@
 #include "operations/pagina.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTextEdit>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace pagina {
@@ -27,8 +26,15 @@ QLabel* criarPainelTitulo(QWidget* pagina, const char* nome, const QString& titu
     painel->setFixedHeight(25);
     painel->setAlignment(Qt::AlignCenter);
     painel->setAutoFillBackground(true);
-    painel->setStyleSheet(QStringLiteral("QLabel { background-color: #808080; color: white; font-family: Tahoma; "
-                                         "font-weight: bold; font-size: 16px; }"));
+    // Palette and font rather than a style sheet: every style sheet costs start-up time.
+    QPalette paleta = painel->palette();
+    paleta.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    paleta.setColor(QPalette::WindowText, Qt::white);
+    painel->setPalette(paleta);
+    QFont fonte = painel->font();
+    fonte.setBold(true);
+    fonte.setPixelSize(16);
+    painel->setFont(fonte);
     auto* layout = static_cast<QVBoxLayout*>(pagina->layout());
     layout->insertWidget(0, painel);
     layout->addStretch(1);
@@ -75,31 +81,38 @@ QString digitos(const QLineEdit* edit) {
     return valor;
 }
 
-QTextEdit* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas) {
-    auto* aviso = new QTextEdit(pagina);
+QLabel* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas) {
+    // A label, not a text editor: it has nothing to edit or select, and a text
+    // document for a few fixed lines costs start-up time on every page.
+    auto* aviso = new QLabel(linhas.join(u'\n'), pagina);
     aviso->setObjectName(QString::fromLatin1(nome));
-    aviso->setReadOnly(true);
     aviso->setFocusPolicy(Qt::NoFocus);
+    aviso->setTextFormat(Qt::PlainText);
+    aviso->setAlignment(Qt::AlignCenter);
     aviso->setFixedHeight(66);
     aviso->setFont(fonteFixa(12));
-    aviso->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    aviso->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette paleta = aviso->palette();
-    paleta.setColor(QPalette::Text, QColor(0, 128, 0));
-    paleta.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    paleta.setColor(QPalette::WindowText, QColor(0, 128, 0));
     aviso->setPalette(paleta);
-    aviso->setPlainText(linhas.join(u'\n'));
-    aviso->selectAll();
-    aviso->setAlignment(Qt::AlignCenter);
-    aviso->setTextCursor(QTextCursor(aviso->document()));
     static_cast<QVBoxLayout*>(pagina->layout())->addWidget(aviso);
     return aviso;
 }
 
+QString familiaInstalada(const QStringList& preferidas) {
+    for (const QString& familia : preferidas)
+        if (QFontDatabase::hasFamily(familia))
+            return familia;
+    return {};
+}
+
 QFont fonteFixa(int pixels) {
+    // Looked up once: a family the system lacks sends every use of the font through
+    // the font system's whole fallback search.
+    static const QString familia = familiaInstalada(
+        {QStringLiteral("Lucida Console"), QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     QFont fonte;
-    fonte.setFamilies({QStringLiteral("Lucida Console"), QStringLiteral("Liberation Mono"),
-                       QStringLiteral("DejaVu Sans Mono")});
+    if (!familia.isEmpty())
+        fonte.setFamily(familia);
     fonte.setStyleHint(QFont::Monospace);
     fonte.setFixedPitch(true);
     fonte.setPixelSize(pixels);

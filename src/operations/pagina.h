@@ -10,7 +10,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTextEdit;
 class QWidget;
 
 // The look every page shares: a silver page with a grey title panel across its top.
@@ -39,7 +38,10 @@ QLineEdit* criarEditCNPJ(QWidget* pagina, const char* nome, QPoint posicao, int 
 QString digitos(const QLineEdit* edit);
 
 // The green warning along the bottom of a page, its lines centred; not a keyboard stop.
-QTextEdit* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas);
+QLabel* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas);
+
+// The first of the families that the system has, or "" when it has none of them.
+QString familiaInstalada(const QStringList& preferidas);
 
 // The fixed-pitch font of the memos ("Lucida Console", or the closest the system has).
 QFont fonteFixa(int pixels);

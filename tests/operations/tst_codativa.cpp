@@ -6,7 +6,6 @@
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 
 using Tipo = InteracaoRoteirizada::Tipo;
 
@@ -94,7 +93,7 @@ void TestCodAtiva::paginaTrancadaEDestrancada() {
     QCOMPARE(b_->paginaAtual(), 1);
     QCOMPARE(c<QLabel>(QStringLiteral("Panel2"))->text(), QStringLiteral("CÓDIGO DE ATIVAÇÃO"));
     QCOMPARE(
-        c<QTextEdit>(QStringLiteral("Memo2"))->toPlainText(),
+        c<QLabel>(QStringLiteral("Memo2"))->text(),
         QStringLiteral("\nATENÇÃO:\n \nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. \n"));
     QCOMPARE(c<QPushButton>(QStringLiteral("BtnTrocarCod"))->text(), QStringLiteral("Trocar"));
     for (const QString& nome : codigos) {
