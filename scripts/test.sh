@@ -7,6 +7,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 BUILD_DIR="$PROJECT_DIR/build-test"
 configure_and_build "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_SANITIZE=ON -DSATCONSOLE_WERROR=ON
+[ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows.sh" # the Windows half, under Wine (not when picking tests)
 
 export QT_QPA_PLATFORM=offscreen
 cd "$BUILD_DIR"

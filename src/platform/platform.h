@@ -1,10 +1,23 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 // What differs between Windows and POSIX systems, behind plain C++ types so that the
 // Windows half needs nothing but Win32. Paths and texts are UTF-8.
 namespace platform {
+
+// A failed system call: the system's error code beside its own text (UTF-8). Not a
+// std::system_error, whose text would repeat the system's words in the ANSI code page.
+class ErroDoSistema : public std::runtime_error {
+public:
+    ErroDoSistema(const std::string& mensagem, unsigned long codigo)
+        : std::runtime_error(mensagem), codigo_(codigo) {}
+    unsigned long codigo() const noexcept { return codigo_; }
+
+private:
+    unsigned long codigo_;
+};
 
 // A shared library loaded by full path. The handle is kept until close(): the
 // console never unloads its SAT library while running, since answers it handed out
@@ -18,7 +31,7 @@ public:
 
     // Loads the library at `caminho` (a full path: a bare name is not searched for in
     // the program's folder on every system). On failure returns false and puts the
-    // loader's own reason into `erro`.
+    // loader's own reason into `erro` (on Windows with the system's error code).
     bool abrir(const std::string& caminho, std::string& erro);
     void fechar();
     bool aberta() const { return handle_ != nullptr; }
@@ -35,7 +48,7 @@ private:
 // the console's own version and a library the numeric suffix of the file its name
 // resolves to (a link SAT_x64.DLL -> libsat.so.2.1.0 gives "2.1.0"), else "".
 // Throws std::runtime_error, with the system's reason, when the file or its version
-// resource cannot be read.
+// resource cannot be read; on Windows an ErroDoSistema, which also keeps the error code.
 std::string versaoDoArquivo(const std::string& caminho);
 
 // The full path of the running executable and of its folder (with no trailing separator).

@@ -2,15 +2,17 @@
 // and MSVC alike without Qt.
 #include "platform/platform.h"
 
+// windows.h first: the other Win32 headers need its types.
+// clang-format off
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
-
 #include <shellapi.h>
+// clang-format on
 
 #include <cstdio>
-#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -47,9 +49,26 @@ std::string mensagemDoSistema(DWORD codigo) {
     return texto;
 }
 
-// The system's own words, in UTF-8 (std::system_error would add them again, in ANSI).
-[[noreturn]] void erroDoSistema(const std::string& contexto) {
-    throw std::runtime_error(contexto + ": " + mensagemDoSistema(GetLastError()));
+// The system's own words followed by the code, which is what support asks for. Some
+// texts name the file as "%1" ("%1 is not a valid Win32 application."): the file
+// goes in its place rather than the bare placeholder.
+std::string descricaoDoErro(DWORD codigo, const std::string& arquivo) {
+    std::string texto = mensagemDoSistema(codigo);
+    if (texto.empty())
+        texto = "erro do sistema";
+    for (std::size_t i = texto.find("%1"); i != std::string::npos; i = texto.find("%1", i + arquivo.size()))
+        texto.replace(i, 2, arquivo);
+    return texto + " (erro " + std::to_string(codigo) + ")";
+}
+
+// The last failure of a system call on `arquivo`. Some calls (VerQueryValueW) may fail
+// without setting a last error; `seNenhum` then names what went wrong, instead of
+// "success (erro 0)".
+[[noreturn]] void erroDoSistema(const std::string& arquivo, DWORD seNenhum = ERROR_GEN_FAILURE) {
+    DWORD codigo = GetLastError();
+    if (codigo == ERROR_SUCCESS)
+        codigo = seNenhum;
+    throw ErroDoSistema(arquivo + ": " + descricaoDoErro(codigo, arquivo), codigo);
 }
 
 } // namespace
@@ -57,7 +76,7 @@ std::string mensagemDoSistema(DWORD codigo) {
 bool BibliotecaDinamica::abrir(const std::string& caminho, std::string& erro) {
     HMODULE handle = LoadLibraryW(largo(caminho).c_str());
     if (handle == nullptr) {
-        erro = mensagemDoSistema(GetLastError());
+        erro = descricaoDoErro(GetLastError(), caminho);
         return false;
     }
     handle_ = handle;
@@ -95,10 +114,12 @@ std::string pastaDoExecutavel() {
 std::string versaoDoArquivo(const std::string& caminho) {
     const std::wstring arquivo = largo(caminho);
     DWORD ignorado = 0;
+    SetLastError(ERROR_SUCCESS);
     const DWORD tamanho = GetFileVersionInfoSizeW(arquivo.c_str(), &ignorado);
     if (tamanho == 0)
         erroDoSistema(caminho);
     std::vector<unsigned char> buffer(tamanho); // released on every way out
+    SetLastError(ERROR_SUCCESS);
     if (!GetFileVersionInfoW(arquivo.c_str(), 0, tamanho, buffer.data()))
         erroDoSistema(caminho);
 
@@ -108,17 +129,19 @@ std::string versaoDoArquivo(const std::string& caminho) {
     };
     Traducao* traducoes = nullptr;
     UINT bytes = 0;
+    SetLastError(ERROR_SUCCESS);
     if (!VerQueryValueW(buffer.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&traducoes),
                         &bytes) ||
         bytes < sizeof(Traducao))
-        erroDoSistema(caminho);
+        erroDoSistema(caminho, ERROR_RESOURCE_NAME_NOT_FOUND);
 
     wchar_t chave[64];
-    swprintf(chave, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", traducoes[0].idioma,
+    swprintf(chave, 64, L"\\StringFileInfo\\%.4x%.4x\\FileVersion", traducoes[0].idioma,
              traducoes[0].paginaDeCodigo);
     wchar_t* versao = nullptr;
     UINT caracteres = 0;
-    if (!VerQueryValueW(buffer.data(), chave, reinterpret_cast<void**>(&versao), &caracteres) || versao == nullptr)
+    if (!VerQueryValueW(buffer.data(), chave, reinterpret_cast<void**>(&versao), &caracteres) ||
+        versao == nullptr)
         return {};
     return estreito(versao, static_cast<int>(wcsnlen(versao, caracteres)));
 }
