@@ -20,23 +20,39 @@ bool CaminhoSat::chamar(int indice, std::vector<sat::ArgumentoSat> argumentos) {
     if (observador_ != nullptr)
         observador_->antesDaChamada();
     numsessao_ = sessoes_.geranumsessao();
-    std::optional<QByteArray> resposta;
+    emCurso_ = nome;
+    sat::RespostaSat resposta;
     try {
         resposta = executor_->chamar({indice, numsessao_.toInt(), std::move(argumentos)});
     } catch (...) {
         // The pointer and the status bar never stay in their waiting state.
+        emCurso_.clear();
         retorno_.clear();
         if (observador_ != nullptr)
             observador_->depoisDaChamada(numsessao_, retorno_);
         throw;
     }
-    retorno_ = resposta.value_or(QByteArray());
+    emCurso_.clear();
+    retorno_ = resposta.tipo == sat::RespostaSat::Tipo::Texto ? std::move(resposta.bytes) : QByteArray();
     if (observador_ != nullptr)
         observador_->depoisDaChamada(numsessao_, retorno_);
 
-    if (!resposta) {
+    switch (resposta.tipo) {
+    case sat::RespostaSat::Tipo::Texto:
+        return true;
+    case sat::RespostaSat::Tipo::Nula:
         ui_.mensagem(QStringLiteral("A biblioteca SAT não devolveu resposta à função %1.").arg(nome));
-        return false;
+        break;
+    case sat::RespostaSat::Tipo::Interrompida:
+        ui_.mensagem(QStringLiteral("A biblioteca SAT parou durante a função %1 (%2).\n\n"
+                                    "O estado do SAT é desconhecido: a operação pode ter sido feita ou não. "
+                                    "Consulte o SAT (botão \"Consultar SAT\") antes de repeti-la. "
+                                    "A biblioteca será carregada de novo no próximo comando.")
+                         .arg(nome, resposta.motivo));
+        break;
+    case sat::RespostaSat::Tipo::Indisponivel:
+        ui_.mensagem(QStringLiteral("A função %1 não foi chamada: %2.").arg(nome, resposta.motivo));
+        break;
     }
-    return true;
+    return false;
 }

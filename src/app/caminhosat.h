@@ -24,8 +24,8 @@ public:
 // session numbers, and the number and answer of the last call. One call: a new
 // session number, the text arguments in the 8-bit code page, the call with the
 // number first, the answer copied. An entry point the library lacks, or no library
-// at all, is reported to the user and nothing is called; a null answer is reported
-// once and leaves retorno empty.
+// at all, is reported to the user and nothing is called; a null answer, or a library
+// that stopped during the call, is reported once and leaves retorno empty.
 class CaminhoSat {
 public:
     explicit CaminhoSat(Interacao& ui, std::unique_ptr<sat::Executor> executor = nullptr,
@@ -50,6 +50,8 @@ public:
     // The last answer, byte for byte.
     const QByteArray& retorno() const { return retorno_; }
     const sat::GeradorSessao& sessoes() const { return sessoes_; }
+    // The entry point of the call in progress, or "" between calls.
+    const QString& chamadaEmCurso() const { return emCurso_; }
 
 private:
     template <typename T>
@@ -70,4 +72,5 @@ private:
     ObservadorDoCaminho* observador_ = nullptr;
     QString numsessao_;
     QByteArray retorno_;
+    QString emCurso_;
 };

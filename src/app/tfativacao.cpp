@@ -1,5 +1,7 @@
 #include "app/tfativacao.h"
 
+#include "app/bloqueiodeentrada.h"
+
 #include "dialogs/tfmsefaz.h"
 #include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
@@ -8,10 +10,13 @@
 #include "operations/tabduvra.h"
 #include "operations/tabstatus.h"
 #include "operations/tabteste.h"
+#include "platform/diagnostico.h"
 #include "platform/platform.h"
+#include "sat/executorremoto.h"
 #include "sat/resposta.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,6 +26,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <array>
 #include <exception>
@@ -28,6 +34,12 @@
 namespace {
 
 constexpr int larguraBarraLateral = 132;
+
+#ifdef _WIN32
+#define NOME_DO_HOSPEDEIRO "sat-host.exe"
+#else
+#define NOME_DO_HOSPEDEIRO "sat-host"
+#endif
 
 struct BotaoLateral {
     const char* nome;
@@ -125,8 +137,22 @@ constexpr LinhaDePagina paginas[] = {
 TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
     : QMainWindow(parent), ui_(ui), opcoes_(std::move(opcoes)), caminho_(ui) {
     caminho_.definirObservador(this);
-    if (opcoes_.funcoes)
+    if (opcoes_.funcoes) {
         caminho_.usar(std::make_unique<sat::ExecutorLocal>(*opcoes_.funcoes));
+    } else {
+        QString hospedeiro = opcoes_.hospedeiro;
+        if (hospedeiro.isEmpty())
+            hospedeiro = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(NOME_DO_HOSPEDEIRO));
+        if (QFileInfo::exists(hospedeiro)) {
+            auto remoto = std::make_unique<sat::ExecutorRemoto>(hospedeiro);
+            // Up while the window is being built; the library is loaded at FormCreate.
+            remoto->iniciar();
+            caminho_.usar(std::move(remoto));
+        }
+    }
+    relogioDaEspera_ = new QTimer(this);
+    relogioDaEspera_->setInterval(1000);
+    connect(relogioDaEspera_, &QTimer::timeout, this, [this] { mostrarTempoDeEspera(); });
     criarJanela();
     FValida = new TFValida(estado_, this);
     FMSefaz = new TFMSefaz(this);
@@ -239,9 +265,13 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     const QString caminho = QDir(opcoes_.pastaDoExecutavel).filePath(nome);
     QString motivo;
     if (!caminho_.executor().carregar(caminho, motivo)) {
-        ui_.mensagemSemDono(QStringLiteral("Erro!"),
-                            QStringLiteral("Erro ao carregar a DLL: ") + QDir::toNativeSeparators(caminho) +
-                                QStringLiteral("\n\n") + motivo);
+        // The path as it always read, then the cause in plain words, then the
+        // loader's own text for whoever knows what to do with it.
+        const QString causa = QString::fromStdString(platform::causaDaFalhaDeCarga(caminho.toStdString(), motivo.toStdString()));
+        ui_.mensagemSemDono(QStringLiteral("Erro!"), QStringLiteral("Erro ao carregar a DLL: ") +
+                                                       QDir::toNativeSeparators(caminho) +
+                                                       (causa.isEmpty() ? QString() : u'\n' + causa) +
+                                                       QStringLiteral("\n\n") + motivo);
         return false;
     }
     // The version is read from the full path: a bare name is not searched for in the
@@ -285,7 +315,50 @@ void TFAtivacao::CursorDefault() {
     statusBar()->repaint();
 }
 
+void TFAtivacao::antesDaChamada() {
+    CursorWait();
+    // Only a call made by the helper lets the event loop run meanwhile: then the
+    // window paints, the clock below ticks, and the input waits.
+    inicioDaChamada_.start();
+    relogioDaEspera_->start();
+    bloqueio_ = std::make_unique<BloqueioDeEntrada>([this] { perguntarSeInterrompe(); });
+}
+
+void TFAtivacao::mostrarTempoDeEspera() {
+    const qint64 segundos = inicioDaChamada_.elapsed() / 1000;
+    painelStatus_->setText(QStringLiteral("Aguardando retorno do SAT ... %1 s (Esc interrompe)").arg(segundos));
+}
+
+void TFAtivacao::perguntarSeInterrompe() {
+    const QString funcao = caminho_.chamadaEmCurso();
+    if (funcao.isEmpty() || perguntando_)
+        return;
+    perguntando_ = true;
+    const bool interromper = ui_.confirmar(
+        QStringLiteral("O SAT ainda não respondeu à função %1 (%2 s).\n\n"
+                       "Encerrar a biblioteca SAT? A operação fica com o estado desconhecido e a biblioteca "
+                       "é carregada de novo no próximo comando.")
+            .arg(funcao)
+            .arg(inicioDaChamada_.elapsed() / 1000));
+    perguntando_ = false;
+    // The call may have ended while the question was open.
+    if (interromper && caminho_.chamadaEmCurso() == funcao)
+        caminho_.executor().abandonar();
+}
+
+void TFAtivacao::closeEvent(QCloseEvent* evento) {
+    // The window stays while a call is out: closing asks whether to give the call up.
+    if (!caminho_.chamadaEmCurso().isEmpty()) {
+        evento->ignore();
+        QTimer::singleShot(0, this, [this] { perguntarSeInterrompe(); });
+        return;
+    }
+    QMainWindow::closeEvent(evento);
+}
+
 void TFAtivacao::depoisDaChamada(const QString& numsessao, const QByteArray& retorno) {
+    relogioDaEspera_->stop();
+    bloqueio_.reset();
     CursorDefault();
     if (Edit1 != nullptr)
         Edit1->setText(numsessao);

@@ -7,11 +7,16 @@
 #include "sat/funcoessat.h"
 #include "settings/parameterstore.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+
+#include <memory>
 
 #include <optional>
 
+class BloqueioDeEntrada;
 class QLabel;
+class QTimer;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
@@ -31,6 +36,10 @@ public:
         std::optional<sat::FuncoesSAT> funcoes;
         // The parameter store's file: Parametros.xml in the working directory.
         QString arquivoParametros = settings::ParameterStore::defaultPath();
+        // The library helper (sat-host) that holds a library loaded from a file: by
+        // default the one beside this program. Where there is none, the library is
+        // loaded into the console itself.
+        QString hospedeiro = QString();
     };
 
     TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent = nullptr);
@@ -77,8 +86,15 @@ private:
     void FormCreate();
     void BtnSairClick();
 
-    void antesDaChamada() override { CursorWait(); }
+    void antesDaChamada() override;
     void depoisDaChamada(const QString& numsessao, const QByteArray& retorno) override;
+    void mostrarTempoDeEspera();
+    void perguntarSeInterrompe();
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
 
     Interacao& ui_;
     Opcoes opcoes_;
@@ -91,6 +107,11 @@ private:
     QLabel* painelStatus_ = nullptr;
     QLabel* lblVersaoDLL_ = nullptr;
     QLineEdit* Edit1 = nullptr;
+    // While a call is out: the time it has taken, and the input it keeps away.
+    QElapsedTimer inicioDaChamada_;
+    QTimer* relogioDaEspera_ = nullptr;
+    std::unique_ptr<BloqueioDeEntrada> bloqueio_;
+    bool perguntando_ = false;
     TFValida* FValida = nullptr;
     TFMSefaz* FMSefaz = nullptr;
 };

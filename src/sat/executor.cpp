@@ -4,7 +4,7 @@
 
 namespace sat {
 
-std::optional<QByteArray> ExecutorLocal::chamar(const Invocacao& chamada) {
+RespostaSat ExecutorLocal::chamar(const Invocacao& chamada) {
     const char* resposta = nullptr;
     switch (invocar(biblioteca_.funcoes(), chamada, resposta)) {
     case ResultadoInvocacao::Respondida:
@@ -16,8 +16,8 @@ std::optional<QByteArray> ExecutorLocal::chamar(const Invocacao& chamada) {
     }
     // The library owns its answer buffer and may reuse it at the next call: copy it now.
     if (resposta == nullptr)
-        return std::nullopt;
-    return QByteArray(resposta);
+        return {RespostaSat::Tipo::Nula, {}, {}};
+    return {RespostaSat::Tipo::Texto, QByteArray(resposta), {}};
 }
 
 } // namespace sat

@@ -3,32 +3,49 @@
 #include "sat/bibliotecasat.h"
 #include "sat/invocacao.h"
 
-#include <optional>
 #include <QByteArray>
 #include <QString>
 
 namespace sat {
 
+// How one call ended.
+struct RespostaSat {
+    enum class Tipo {
+        Texto,        // the library answered; `bytes` is a copy of its answer
+        Nula,         // the library answered a null pointer
+        Interrompida, // the library stopped (crashed, ended, was given up) during the call
+        Indisponivel, // the library could not be reached to make the call
+    };
+    Tipo tipo = Tipo::Nula;
+    QByteArray bytes;
+    // Interrompida, Indisponivel: what happened, in plain words ("falha de segmentação").
+    QString motivo;
+};
+
 // Where the console's library calls are made. The road of a device call asks it to
 // load the library, whether an entry point exists, and to make one call; how the
-// library is held (in this process, or elsewhere) is the executor's business.
+// library is held (in this process, or in a helper process) is the executor's business.
 class Executor {
 public:
     virtual ~Executor() = default;
 
     // Loads the library file at `caminho` and looks up its entry points. On failure
-    // returns false with the reason in `erro`, and no library is bound.
+    // returns false with the loader's reason in `erro`, and no library is bound.
     virtual bool carregar(const QString& caminho, QString& erro) = 0;
     virtual bool vinculada() const = 0;
     virtual bool possui(int indice) const = 0;
 
-    // Makes the call; the answer's bytes, copied, or nothing when the library answered
-    // a null pointer. Called only for an entry point the library has.
-    virtual std::optional<QByteArray> chamar(const Invocacao& chamada) = 0;
+    // Makes the call. Called only for an entry point the library has.
+    virtual RespostaSat chamar(const Invocacao& chamada) = 0;
+
+    // Gives up the call in progress, if the executor can: the library is ended and
+    // the call returns as interrupted. Asked by the user of a call that never returns.
+    virtual void abandonar() {}
 };
 
 // The library loaded into this process, or a table of entry points handed over
-// directly (a library linked into the program, or one a test scripts).
+// directly (a library linked into the program, or one a test scripts). A crash in
+// the library is a crash of the console; a hang blocks it.
 class ExecutorLocal final : public Executor {
 public:
     ExecutorLocal() = default;
@@ -39,7 +56,7 @@ public:
     }
     bool vinculada() const override { return biblioteca_.vinculada(); }
     bool possui(int indice) const override { return possuiFuncao(biblioteca_.funcoes(), indice); }
-    std::optional<QByteArray> chamar(const Invocacao& chamada) override;
+    RespostaSat chamar(const Invocacao& chamada) override;
 
 private:
     BibliotecaSat biblioteca_;

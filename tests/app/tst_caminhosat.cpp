@@ -39,9 +39,20 @@ public:
     bool carregar(const QString&, QString&) override { return true; }
     bool vinculada() const override { return true; }
     bool possui(int) const override { return true; }
-    std::optional<QByteArray> chamar(const sat::Invocacao&) override {
-        throw std::runtime_error("canal perdido");
-    }
+    sat::RespostaSat chamar(const sat::Invocacao&) override { throw std::runtime_error("canal perdido"); }
+};
+
+// An executor whose every call ends as told.
+class ExecutorQueResponde final : public sat::Executor {
+public:
+    explicit ExecutorQueResponde(sat::RespostaSat resposta) : resposta_(std::move(resposta)) {}
+    bool carregar(const QString&, QString&) override { return true; }
+    bool vinculada() const override { return true; }
+    bool possui(int) const override { return true; }
+    sat::RespostaSat chamar(const sat::Invocacao&) override { return resposta_; }
+
+private:
+    sat::RespostaSat resposta_;
 };
 
 } // namespace
@@ -60,6 +71,8 @@ private slots:
     void funcaoAusenteNaoEChamada();
     void semBibliotecaNadaEChamado();
     void falhaDoExecutorDevolveOEstadoNormal();
+    void chamadaQueNaoTerminou_data();
+    void chamadaQueNaoTerminou();
     void invocacaoConfereOsArgumentos_data();
     void invocacaoConfereOsArgumentos();
 
@@ -211,6 +224,35 @@ void TestCaminhoSat::falhaDoExecutorDevolveOEstadoNormal() {
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, caminho.chamar(&sat::FuncoesSAT::ConsultarSAT));
     QCOMPARE(eventos, (QStringList{QStringLiteral("antes"), QStringLiteral("depois 000001 ")}));
     QCOMPARE(caminho.retorno(), QByteArray());
+}
+
+void TestCaminhoSat::chamadaQueNaoTerminou_data() {
+    QTest::addColumn<int>("tipo");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("interrompida")
+        << int(sat::RespostaSat::Tipo::Interrompida)
+        << "A biblioteca SAT parou durante a função ExtrairLogs (falha de segmentação).\n\n"
+           "O estado do SAT é desconhecido: a operação pode ter sido feita ou não. Consulte "
+           "o SAT (botão \"Consultar SAT\") antes de repeti-la. A biblioteca será carregada "
+           "de novo no próximo comando.";
+    QTest::newRow("indisponível") << int(sat::RespostaSat::Tipo::Indisponivel)
+                                  << "A função ExtrairLogs não foi chamada: falha de segmentação.";
+}
+
+void TestCaminhoSat::chamadaQueNaoTerminou() {
+    QFETCH(int, tipo);
+    QFETCH(QString, mensagem);
+    CaminhoSat caminho(
+        ui_,
+        std::make_unique<ExecutorQueResponde>(sat::RespostaSat{
+            static_cast<sat::RespostaSat::Tipo>(tipo), "ignorada", QStringLiteral("falha de segmentação")}),
+        geradorDaMeiaNoite());
+    caminho.definirObservador(&observador_);
+    QVERIFY(!caminho.chamar(&sat::FuncoesSAT::ExtrairLogs, QStringLiteral("12345678")));
+    QCOMPARE(caminho.retorno(), QByteArray());
+    QCOMPARE(caminho.chamadaEmCurso(), QString());
+    QCOMPARE(eventos, (QStringList{QStringLiteral("antes"), QStringLiteral("depois 000001 ")}));
+    QCOMPARE(ui_.mensagens(), QStringList{mensagem});
 }
 
 void TestCaminhoSat::invocacaoConfereOsArgumentos_data() {

@@ -1,8 +1,18 @@
 // Small SAT libraries for the loading tests, built in three flavours:
 //  - complete: all 17 entry points, each answering "<session>|<code>|<its name>|||";
 //  - SATTESTE_PARCIAL: only ConsultarSAT, to show missing entry points;
-//  - SATTESTE_NULA: ConsultarSAT answers a null pointer.
+//  - SATTESTE_NULA: ConsultarSAT answers a null pointer;
+//  - SATTESTE_FALHA: complete, and the entry point named in the environment variable
+//    SATTESTE_FALHA ("ConsultarSAT=segv") misbehaves: segv, abort, exit, dorme (sleeps
+//    for 60 s), dorme:MS, imprime (writes to its standard output before answering),
+//    grande:BYTES (answers that many bytes).
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <csignal>
+#include <string>
+#include <thread>
 
 #if defined(_WIN32)
 #define EXPORTA extern "C" __declspec(dllexport)
@@ -13,7 +23,46 @@
 namespace {
 char resposta[128];
 
+#if defined(SATTESTE_FALHA)
+std::string respostaGrande;
+
+// Misbehaves as SATTESTE_FALHA says, when it names this entry point; returns an
+// answer to give instead of the usual one, or nullptr.
+const char* falhar(const char* nome) {
+    const char* pedido = std::getenv("SATTESTE_FALHA");
+    if (pedido == nullptr)
+        return nullptr;
+    const std::size_t n = std::strlen(nome);
+    if (std::strncmp(pedido, nome, n) != 0 || pedido[n] != '=')
+        return nullptr;
+    const std::string modo = pedido + n + 1;
+    if (modo == "segv")
+        std::raise(SIGSEGV);
+    else if (modo == "abort")
+        std::abort();
+    else if (modo == "exit")
+        std::exit(3);
+    else if (modo == "dorme")
+        std::this_thread::sleep_for(std::chrono::seconds(60));
+    else if (modo.rfind("dorme:", 0) == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(modo.c_str() + 6)));
+    else if (modo == "imprime")
+        std::printf("uma biblioteca que escreve na saida padrao\n"), std::fflush(stdout);
+    else if (modo.rfind("grande:", 0) == 0) {
+        respostaGrande.assign(static_cast<std::size_t>(std::atol(modo.c_str() + 7)), 'x');
+        for (std::size_t i = 0; i < respostaGrande.size(); ++i)
+            respostaGrande[i] = static_cast<char>('a' + i % 26);
+        return respostaGrande.c_str();
+    }
+    return nullptr;
+}
+#endif
+
 const char* responder(int sessao, const char* codigo, const char* nome) {
+#if defined(SATTESTE_FALHA)
+    if (const char* outra = falhar(nome))
+        return outra;
+#endif
     std::snprintf(resposta, sizeof resposta, "%06d|%s|%s|||", sessao, codigo, nome);
     return resposta;
 }

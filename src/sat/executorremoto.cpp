@@ -1,0 +1,305 @@
+#include "sat/executorremoto.h"
+
+#include "sat/protocolo.h"
+
+#include <csignal>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace sat {
+
+namespace protocolo = sat::protocolo;
+
+ExecutorRemoto::ExecutorRemoto(QString programa, int limiteDeCargaMs)
+    : programa_(std::move(programa)), limiteDeCargaMs_(limiteDeCargaMs) {}
+
+ExecutorRemoto::~ExecutorRemoto() {
+    encerrar();
+}
+
+void ExecutorRemoto::iniciar() {
+    QString erro;
+    iniciarSeParado(erro);
+}
+
+bool ExecutorRemoto::iniciarSeParado(QString& erro) {
+    if (processo_ && processo_->state() != QProcess::NotRunning)
+        return true;
+    processo_ = std::make_unique<QProcess>();
+    // The helper's diagnostics (and whatever the library prints) go where the
+    // console's own would.
+    processo_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    processo_->setProgram(programa_);
+    recebido_.clear();
+    processo_->start(QIODevice::ReadWrite);
+    if (!processo_->waitForStarted(30000)) {
+        erro = QStringLiteral("o programa auxiliar %1 não pôde ser iniciado (%2)")
+                   .arg(programa_, processo_->errorString());
+        processo_.reset();
+        return false;
+    }
+    return true;
+}
+
+void ExecutorRemoto::encerrar() {
+    if (!processo_)
+        return;
+    // Closing its input is the helper's cue to end; one that does not (a library
+    // stuck in its unloading) is ended by force.
+    processo_->closeWriteChannel();
+    if (!processo_->waitForFinished(2000)) {
+        processo_->kill();
+        processo_->waitForFinished(2000);
+    }
+    processo_.reset();
+}
+
+qint64 ExecutorRemoto::processoDoHospedeiro() const {
+    return processo_ && processo_->state() == QProcess::Running ? processo_->processId() : 0;
+}
+
+bool ExecutorRemoto::enviar(const std::string& conteudo) {
+    char cabecalho[protocolo::tamanhoDoCabecalho];
+    protocolo::escreverCabecalho(cabecalho, static_cast<std::uint32_t>(conteudo.size()));
+    return processo_->write(cabecalho, sizeof cabecalho) == sizeof cabecalho &&
+           processo_->write(conteudo.data(), static_cast<qint64>(conteudo.size())) ==
+               static_cast<qint64>(conteudo.size());
+}
+
+bool ExecutorRemoto::quadroCompleto(QByteArray& conteudo, Espera& falha) {
+    recebido_.append(processo_->readAllStandardOutput());
+    if (recebido_.size() < static_cast<qsizetype>(protocolo::tamanhoDoCabecalho))
+        return false;
+    const std::uint32_t tamanho = protocolo::lerCabecalho(recebido_.constData());
+    if (tamanho > protocolo::limiteDoQuadro) {
+        falha = Espera::Malformada;
+        return true;
+    }
+    const qsizetype total = static_cast<qsizetype>(protocolo::tamanhoDoCabecalho + tamanho);
+    if (recebido_.size() < total) {
+        recebido_.reserve(total); // a large answer grows once, not in steps
+        return false;
+    }
+    if (recebido_.size() == total) { // the usual case: one answer, nothing after it
+        conteudo = std::move(recebido_);
+        recebido_ = QByteArray();
+        conteudo.remove(0, static_cast<qsizetype>(protocolo::tamanhoDoCabecalho));
+    } else {
+        conteudo = recebido_.mid(static_cast<qsizetype>(protocolo::tamanhoDoCabecalho), tamanho);
+        recebido_.remove(0, total);
+    }
+    falha = Espera::Quadro;
+    return true;
+}
+
+ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(QByteArray& conteudo, int limiteMs) {
+    Espera resultado = Espera::Quadro;
+    if (quadroCompleto(conteudo, resultado))
+        return resultado;
+
+    QEventLoop laco;
+    QTimer limite;
+    limite.setSingleShot(true);
+    bool terminou = false;
+    bool excedida = false;
+    bool chegou = false;
+    const auto conexaoLeitura =
+        QObject::connect(processo_.get(), &QProcess::readyReadStandardOutput, &laco, [&] {
+            if (quadroCompleto(conteudo, resultado)) {
+                chegou = true;
+                laco.quit();
+            }
+        });
+    const auto conexaoFim = QObject::connect(processo_.get(), &QProcess::finished, &laco, [&] {
+        terminou = true;
+        laco.quit();
+    });
+    QObject::connect(&limite, &QTimer::timeout, &laco, [&] {
+        excedida = true;
+        laco.quit();
+    });
+    if (limiteMs >= 0)
+        limite.start(limiteMs);
+    // The window keeps painting while the helper works; input is the window's to block.
+    espera_ = &laco;
+    if (processo_->state() != QProcess::NotRunning)
+        laco.exec();
+    else
+        terminou = true;
+    espera_ = nullptr;
+    QObject::disconnect(conexaoLeitura);
+    QObject::disconnect(conexaoFim);
+
+    if (chegou)
+        return resultado;
+    // What the helper wrote before it ended may still complete the frame.
+    if (processo_->state() == QProcess::NotRunning && quadroCompleto(conteudo, resultado))
+        return resultado;
+    if (abandonada_) {
+        // Ended for good before the next command starts a fresh helper.
+        processo_->waitForFinished(5000);
+        return Espera::Abandonada;
+    }
+    if (excedida)
+        return Espera::Excedida;
+    (void)terminou;
+    return Espera::Terminou;
+}
+
+QString ExecutorRemoto::comoTerminou() {
+    if (!processo_)
+        return QStringLiteral("o programa auxiliar não está em execução");
+    processo_->waitForFinished(2000);
+    const int codigo = processo_->exitCode();
+    if (processo_->exitStatus() == QProcess::NormalExit)
+        return QStringLiteral("a biblioteca encerrou o programa com o código %1").arg(codigo);
+#ifdef _WIN32
+    switch (static_cast<unsigned>(codigo)) {
+    case 0xC0000005u:
+        return QStringLiteral("violação de acesso à memória");
+    case 0xC00000FDu:
+        return QStringLiteral("estouro de pilha");
+    case 0xC0000409u:
+        return QStringLiteral("a biblioteca abortou");
+    default:
+        return QStringLiteral("falha 0x%1").arg(static_cast<unsigned>(codigo), 8, 16, QLatin1Char('0'));
+    }
+#else
+    switch (codigo) {
+    case SIGSEGV:
+        return QStringLiteral("falha de segmentação");
+    case SIGABRT:
+        return QStringLiteral("a biblioteca abortou");
+    case SIGBUS:
+        return QStringLiteral("erro de barramento");
+    case SIGFPE:
+        return QStringLiteral("erro aritmético");
+    case SIGILL:
+        return QStringLiteral("instrução inválida");
+    case SIGKILL:
+        return QStringLiteral("o programa auxiliar foi encerrado à força");
+    default:
+        return QStringLiteral("o programa auxiliar terminou pelo sinal %1").arg(codigo);
+    }
+#endif
+}
+
+bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro) {
+    vinculada_ = false;
+    funcoes_ = 0;
+    if (!iniciarSeParado(erro))
+        return false;
+    abandonada_ = false;
+    QByteArray conteudo;
+    Espera espera = Espera::Terminou;
+    if (enviar(protocolo::pedidoCarregar(caminho.toStdString())))
+        espera = esperarQuadro(conteudo, limiteDeCargaMs_);
+    switch (espera) {
+    case Espera::Quadro:
+        break;
+    case Espera::Excedida:
+        processo_->kill();
+        processo_->waitForFinished(5000);
+        erro = QStringLiteral("a biblioteca não terminou de carregar em %1 segundos")
+                   .arg(limiteDeCargaMs_ / 1000);
+        return false;
+    case Espera::Abandonada:
+        erro = QStringLiteral("carga interrompida a pedido do usuário");
+        return false;
+    case Espera::Terminou:
+        erro = QStringLiteral("o programa auxiliar parou durante a carga (%1)").arg(comoTerminou());
+        return false;
+    case Espera::Malformada:
+        processo_->kill();
+        erro = QStringLiteral("o programa auxiliar respondeu algo que não se pode ler");
+        return false;
+    }
+    const std::optional<protocolo::RespostaDaCarga> resposta =
+        protocolo::lerRespostaCarga({conteudo.constData(), static_cast<std::size_t>(conteudo.size())});
+    if (!resposta) {
+        erro = QStringLiteral("o programa auxiliar respondeu algo que não se pode ler");
+        return false;
+    }
+    if (!resposta->carregada) {
+        erro = QString::fromStdString(resposta->erro);
+        return false;
+    }
+    vinculada_ = true;
+    funcoes_ = resposta->funcoes;
+    return true;
+}
+
+bool ExecutorRemoto::carregar(const QString& caminho, QString& erro) {
+    caminho_ = caminho;
+    return carregarNoHospedeiro(caminho, erro);
+}
+
+bool ExecutorRemoto::possui(int indice) const {
+    return vinculada_ && indice >= 0 && indice < numeroDeFuncoes && (funcoes_ & (1u << indice)) != 0;
+}
+
+RespostaSat ExecutorRemoto::chamar(const Invocacao& chamada) {
+    // After a crash the library is loaded again in a fresh helper.
+    if (!processo_ || processo_->state() == QProcess::NotRunning) {
+        QString erro;
+        if (!carregarNoHospedeiro(caminho_, erro))
+            return {RespostaSat::Tipo::Indisponivel, {}, erro};
+        if (!possui(chamada.indice))
+            return {RespostaSat::Tipo::Indisponivel,
+                    {},
+                    QStringLiteral("a biblioteca carregada de novo não tem esta função")};
+    }
+    abandonada_ = false;
+    QByteArray conteudo;
+    Espera espera = Espera::Terminou;
+    if (enviar(protocolo::pedidoChamar(chamada)))
+        espera = esperarQuadro(conteudo, -1);
+    switch (espera) {
+    case Espera::Quadro:
+        break;
+    case Espera::Abandonada:
+        return {RespostaSat::Tipo::Interrompida, {}, QStringLiteral("encerrada a pedido do usuário")};
+    case Espera::Excedida:
+    case Espera::Terminou:
+        return {RespostaSat::Tipo::Interrompida, {}, comoTerminou()};
+    case Espera::Malformada:
+        processo_->kill();
+        return {
+            RespostaSat::Tipo::Interrompida, {}, QStringLiteral("resposta ilegível do programa auxiliar")};
+    }
+    const std::optional<protocolo::RespostaDaChamada> resposta =
+        protocolo::lerRespostaChamada({conteudo.constData(), static_cast<std::size_t>(conteudo.size())});
+    if (!resposta) {
+        processo_->kill();
+        return {
+            RespostaSat::Tipo::Interrompida, {}, QStringLiteral("resposta ilegível do programa auxiliar")};
+    }
+    switch (resposta->desfecho) {
+    case protocolo::Desfecho::Texto:
+        // The answer's bytes, untouched: they start after the frame's first byte.
+        conteudo.remove(0, 1);
+        return {RespostaSat::Tipo::Texto, std::move(conteudo), {}};
+    case protocolo::Desfecho::Nula:
+        return {RespostaSat::Tipo::Nula, {}, {}};
+    case protocolo::Desfecho::GrandeDemais:
+        return {RespostaSat::Tipo::Indisponivel,
+                {},
+                QStringLiteral("a resposta da biblioteca passa do tamanho máximo")};
+    case protocolo::Desfecho::SemFuncao:
+    case protocolo::Desfecho::ArgumentosErrados:
+    case protocolo::Desfecho::PedidoInvalido:
+        break;
+    }
+    return {RespostaSat::Tipo::Indisponivel, {}, QStringLiteral("o programa auxiliar recusou a chamada")};
+}
+
+void ExecutorRemoto::abandonar() {
+    if (!processo_ || processo_->state() == QProcess::NotRunning)
+        return;
+    abandonada_ = true;
+    processo_->kill();
+    if (espera_ != nullptr)
+        espera_->quit();
+}
+
+} // namespace sat

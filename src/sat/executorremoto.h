@@ -1,0 +1,60 @@
+#pragma once
+
+#include "sat/executor.h"
+
+#include <memory>
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+
+class QEventLoop;
+
+namespace sat {
+
+// The library held by the helper program (sat-host) in a process of its own: a crash,
+// an exit or a hang inside the library ends the helper, never the console. While a
+// call is out, this thread runs an event loop, so the window keeps painting; whoever
+// shows the window blocks the user's input meanwhile. After the helper ends, the next
+// call starts a fresh one and loads the same library again.
+class ExecutorRemoto final : public Executor {
+public:
+    // `programa`: the helper's executable. `limiteDeCargaMs`: how long a library may
+    // take to load before it is given up as hung.
+    explicit ExecutorRemoto(QString programa, int limiteDeCargaMs = 60000);
+    ~ExecutorRemoto() override;
+
+    // Starts the helper now, so that it is up by the time the library is loaded.
+    void iniciar();
+
+    bool carregar(const QString& caminho, QString& erro) override;
+    bool vinculada() const override { return vinculada_; }
+    bool possui(int indice) const override;
+    RespostaSat chamar(const Invocacao& chamada) override;
+    void abandonar() override;
+
+    // The helper's process id while it runs, else 0 (tests end it from outside).
+    qint64 processoDoHospedeiro() const;
+
+private:
+    enum class Espera { Quadro, Terminou, Abandonada, Excedida, Malformada };
+
+    bool iniciarSeParado(QString& erro);
+    bool carregarNoHospedeiro(const QString& caminho, QString& erro);
+    bool enviar(const std::string& conteudo);
+    Espera esperarQuadro(QByteArray& conteudo, int limiteMs);
+    bool quadroCompleto(QByteArray& conteudo, Espera& falha);
+    QString comoTerminou();
+    void encerrar();
+
+    QString programa_;
+    int limiteDeCargaMs_;
+    std::unique_ptr<QProcess> processo_;
+    QByteArray recebido_;
+    QString caminho_;
+    bool vinculada_ = false;
+    quint32 funcoes_ = 0;
+    bool abandonada_ = false;
+    QEventLoop* espera_ = nullptr;
+};
+
+} // namespace sat
