@@ -3,6 +3,7 @@
 #include "dialogs/tfmsefaz.h"
 #include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
+#include "operations/tabassocass.h"
 #include "operations/tabativar.h"
 #include "operations/tabcodativa.h"
 #include "operations/tabduvra.h"
@@ -96,7 +97,6 @@ QWidget* emConstrucao(ServicosDaPagina&) {
     pagina::criarPainelTitulo(pagina, Painel, QString::fromUtf8(Titulo));
     return pagina;
 }
-constexpr char TabAssocAss[] = "TabAssocAss", Panel5[] = "Panel5", tituloAssoc[] = "ASSOCIAR APLIC. COMERCIAL";
 constexpr char TabBloq[] = "TabBloq", Panel6[] = "Panel6", tituloBloq[] = "BLOQUEAR/DESBLOQUEAR";
 constexpr char TabConfRede[] = "TabConfRede", Panel8[] = "Panel8", tituloRede[] = "CONFIGURAÇÕES DE REDE";
 constexpr char TabLog[] = "TabLog", Panel11[] = "Panel11", tituloLog[] = "EXTRAÇÃO DOS LOGS";
@@ -110,7 +110,7 @@ constexpr LinhaDePagina paginas[] = {
     {criar<TabDuvra>, {{{"BtnPrincipal", comando<&TabDuvra::BtnPrincipalClick>}}}},
     {criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
     {criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
-    {emConstrucao<TabAssocAss, Panel5, tituloAssoc>, {{{"BtnAssocAssin", mostrarPagina}}}},
+    {criar<TabAssocAss>, {{{"BtnAssocAssin", comando<&TabAssocAss::BtnAssocAssinClick>}}}},
     {emConstrucao<TabBloq, Panel6, tituloBloq>, {{{"BtnBloquearSAT", mostrarPagina}}}},
     {criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
     {emConstrucao<TabConfRede, Panel8, tituloRede>, {{{"BtnConfRede", mostrarPagina}}}},
