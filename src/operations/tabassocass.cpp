@@ -9,6 +9,7 @@
 #include "settings/parameterstore.h"
 #include "validation/cnpj.h"
 
+#include <optional>
 #include <QButtonGroup>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -18,8 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-
-#include <optional>
 
 namespace {
 
@@ -39,8 +38,8 @@ TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     pagina::criarPainelTitulo(this, "Panel5", QStringLiteral("ASSOCIAR APLIC. COMERCIAL"));
 
     // No length limit: the device says what it accepts.
-    EdtCodAtiv3 = pagina::criarEditRotulado(this, "EdtCodAtiv3", QStringLiteral("Digite o Código de Ativação do SAT:"),
-                                            {27, 49}, 334);
+    EdtCodAtiv3 = pagina::criarEditRotulado(
+        this, "EdtCodAtiv3", QStringLiteral("Digite o Código de Ativação do SAT:"), {27, 49}, 334);
     EdtCodAtiv3->setEchoMode(QLineEdit::Password);
     EdtCodAtiv3->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
 
@@ -79,7 +78,8 @@ TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
             servicos_.protegido([this, id] { rgAssinaturaClick(id); });
     });
 
-    EdtAssinatura = pagina::criarEditRotulado(this, "EdtAssinatura", QStringLiteral("Texto:"), {27, 246}, 310);
+    EdtAssinatura =
+        pagina::criarEditRotulado(this, "EdtAssinatura", QStringLiteral("Texto:"), {27, 246}, 310);
 
     Button3 = new QPushButton(QStringLiteral("..."), this);
     Button3->setObjectName(QStringLiteral("Button3"));
@@ -95,7 +95,8 @@ TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
 
     pagina::criarAviso(this, "Memo4",
                        {QString(), QStringLiteral("ATENÇÃO:"), QStringLiteral(" "),
-                        QStringLiteral("ESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. "), QString()});
+                        QStringLiteral("ESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. "),
+                        QString()});
 
     setTabOrder(EdtCodAtiv3, EdtCNPJContrib2);
     setTabOrder(EdtCNPJContrib2, EdtCNPJSw);
@@ -112,7 +113,9 @@ void TabAssocAss::showEvent(QShowEvent* evento) {
         TabAssocAssShow();
 }
 
-void TabAssocAss::TabAssocAssShow() { EdtCodAtiv3->setFocus(); }
+void TabAssocAss::TabAssocAssShow() {
+    EdtCodAtiv3->setFocus();
+}
 
 void TabAssocAss::BtnAssocAssinClick() {
     const settings::ParameterStore& cds = servicos_.cds();
@@ -137,7 +140,8 @@ void TabAssocAss::rgAssinaturaClick(int item) {
 }
 
 void TabAssocAss::Button3Click() {
-    const QString arquivo = servicos_.ui().arquivoParaAbrir(QStringLiteral("Selecione o Certificado"), QString());
+    const QString arquivo =
+        servicos_.ui().arquivoParaAbrir(QStringLiteral("Selecione o Certificado"), QString());
     if (!arquivo.isEmpty())
         EdtAssinatura->setText(arquivo);
 }
@@ -167,8 +171,8 @@ void TabAssocAss::BitAssociarClick() {
                                       EdtAssinatura);
         const std::optional<QString> lida = LeArquivosCert(caminho);
         if (!lida)
-            return falhaNaVerificacao(QStringLiteral("Erro ao tentar acessar o arquivo especificado!"), nullptr,
-                                      EdtAssinatura);
+            return falhaNaVerificacao(QStringLiteral("Erro ao tentar acessar o arquivo especificado!"),
+                                      nullptr, EdtAssinatura);
         // A signature split over lines is one text; the user sees what will be sent.
         assinatura = *lida;
         servicos_.ui().mensagem(assinatura);
@@ -178,20 +182,22 @@ void TabAssocAss::BitAssociarClick() {
 
     const QString codigo = aparar(EdtCodAtiv3->text());
     if (codigo.size() < 8)
-        return falhaNaVerificacao(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."), EdtCodAtiv3,
-                                  EdtCodAtiv3);
+        return falhaNaVerificacao(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."),
+                                  EdtCodAtiv3, EdtCodAtiv3);
     // The CNPJ edit's value is its digits, so a valid CNPJ already has the 14 the store
     // keeps; the check stays as the guard of what is stored.
     const QString cnpjSoftwareHouseDigitado = pagina::digitos(EdtCNPJSw);
     if (cnpjSoftwareHouseDigitado.size() != 14)
-        return falhaNaVerificacao(QStringLiteral("O campo \"CNPJ Software House\" apresenta formato inválido!"),
-                                  nullptr, EdtCNPJSw);
+        return falhaNaVerificacao(
+            QStringLiteral("O campo \"CNPJ Software House\" apresenta formato inválido!"), nullptr,
+            EdtCNPJSw);
     // The signature itself must be there, in both ways of sending: a file that holds
     // nothing but line breaks and blanks is refused like an empty field, rather than
     // sent and stored over the signature kept so far.
     if (aparar(assinatura).isEmpty())
         return falhaNaVerificacao(
-            QStringLiteral("O campo \"Assinatura da Aplic. Comercial\" deve ser preenchido!"), nullptr, EdtAssinatura);
+            QStringLiteral("O campo \"Assinatura da Aplic. Comercial\" deve ser preenchido!"), nullptr,
+            EdtAssinatura);
 
     // The software house first, then the taxpayer: 28 digits.
     const QString cnpjs = softwareHouse + contribuinte;
@@ -217,8 +223,8 @@ void TabAssocAss::BitAssociarClick() {
             servicos_.botaoLateral(QStringLiteral("BtnTestefimafim"))->setEnabled(true);
             servicos_.botaoLateral(QStringLiteral("BitAtualizaSW"))->setEnabled(true);
         }
-        const QByteArray texto = alerta == semAlerta ? resultado + ": " + mensagem
-                                                     : resultado + ": [" + alerta + "] " + mensagem;
+        const QByteArray texto =
+            alerta == semAlerta ? resultado + ": " + mensagem : resultado + ": [" + alerta + "] " + mensagem;
         servicos_.ui().mensagem(sat::decodificar(texto));
     });
     servicos_.MostraMSefaz(campos);

@@ -16,7 +16,8 @@ std::optional<QByteArray> documentoConfRede(const ParameterStore& cds) {
     QXmlStreamWriter xml(&documento); // UTF-8; no automatic formatting, so no whitespace
     // The declaration as the default document spells it: writeStartDocument() would
     // write the encoding in capitals.
-    xml.writeProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
+    xml.writeProcessingInstruction(QStringLiteral("xml"),
+                                   QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
     xml.writeStartElement(QStringLiteral("config"));
     // Character data: "&", "<" and ">" become entity references.
     const auto elemento = [&](const QString& nome) { xml.writeTextElement(nome, cds.text(nome)); };

@@ -27,7 +27,8 @@ const QString softwareHouseInvalido = QStringLiteral("CNPJ Software House invál
 const QString arquivoAusente = QStringLiteral("Arquivo especificado não foi encontrado!");
 const QString arquivoIlegivel = QStringLiteral("Erro ao tentar acessar o arquivo especificado!");
 const QString codigoCurto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
-const QString assinaturaVazia = QStringLiteral("O campo \"Assinatura da Aplic. Comercial\" deve ser preenchido!");
+const QString assinaturaVazia =
+    QStringLiteral("O campo \"Assinatura da Aplic. Comercial\" deve ser preenchido!");
 
 constexpr int porTexto = 0;
 constexpr int porArquivo = 1;
@@ -72,12 +73,10 @@ private:
     }
     QPushButton* Button3() const { return b_->controle<QPushButton>(QStringLiteral("Button3")); }
     QPushButton* BitAssociar() const { return b_->controle<QPushButton>(QStringLiteral("BitAssociar")); }
-    QString rotuloAssinatura() const {
-        return pagina::rotuloDe(edit("EdtAssinatura"))->text();
-    }
+    QString rotuloAssinatura() const { return pagina::rotuloDe(edit("EdtAssinatura"))->text(); }
     void abrir() const { QTest::mouseClick(b_->lateral(QStringLiteral("BtnAssocAssin")), Qt::LeftButton); }
-    void preencher(const QString& cnpjContribuinte, const QString& cnpjSH, int modo, const QString& assinatura,
-                   const QString& cod) const {
+    void preencher(const QString& cnpjContribuinte, const QString& cnpjSH, int modo,
+                   const QString& assinatura, const QString& cod) const {
         edit("EdtCNPJContrib2")->setText(cnpjContribuinte);
         edit("EdtCNPJSw")->setText(cnpjSH);
         forma(modo)->setChecked(true);
@@ -98,8 +97,8 @@ private:
 };
 
 void TestAssocAss::init() {
-    b_ = std::make_unique<Bancada>(roteiro::funcoes(),
-                                   parametrosCom(contribuinte, softwareHouse, QStringLiteral("ASSINATURA+GRAVADA=")));
+    b_ = std::make_unique<Bancada>(roteiro::funcoes(), parametrosCom(contribuinte, softwareHouse,
+                                                                     QStringLiteral("ASSINATURA+GRAVADA=")));
 }
 
 void TestAssocAss::cleanup() {
@@ -107,11 +106,14 @@ void TestAssocAss::cleanup() {
 }
 
 void TestAssocAss::aPagina() {
-    QCOMPARE(b_->controle<QLabel>(QStringLiteral("Panel5"))->text(), QStringLiteral("ASSOCIAR APLIC. COMERCIAL"));
-    QCOMPARE(pagina::rotuloDe(edit("EdtCodAtiv3"))->text(), QStringLiteral("Digite o Código de Ativação do SAT:"));
+    QCOMPARE(b_->controle<QLabel>(QStringLiteral("Panel5"))->text(),
+             QStringLiteral("ASSOCIAR APLIC. COMERCIAL"));
+    QCOMPARE(pagina::rotuloDe(edit("EdtCodAtiv3"))->text(),
+             QStringLiteral("Digite o Código de Ativação do SAT:"));
     QCOMPARE(edit("EdtCodAtiv3")->echoMode(), QLineEdit::Password);
     QCOMPARE(edit("EdtCodAtiv3")->maxLength(), QLineEdit().maxLength()); // no limit of its own
-    QCOMPARE(b_->controle<QLabel>(QStringLiteral("Label17"))->text(), QStringLiteral("CNPJ do Contribuinte:"));
+    QCOMPARE(b_->controle<QLabel>(QStringLiteral("Label17"))->text(),
+             QStringLiteral("CNPJ do Contribuinte:"));
     QCOMPARE(b_->controle<QLabel>(QStringLiteral("Label16"))->text(), QStringLiteral("CNPJ Software House:"));
     QCOMPARE(b_->controle<QLabel>(QStringLiteral("Label6"))->text(),
              QStringLiteral("Assinatura do Aplicativo Comercial:"));
@@ -119,7 +121,8 @@ void TestAssocAss::aPagina() {
         QCOMPARE(edit(nome)->inputMask(), QStringLiteral("99.999.999/9999-99;_"));
         QVERIFY(!edit(nome)->isReadOnly());
     }
-    QCOMPARE(b_->controle<QGroupBox>(QStringLiteral("rgAssinatura"))->title(), QStringLiteral("Forma de envio:"));
+    QCOMPARE(b_->controle<QGroupBox>(QStringLiteral("rgAssinatura"))->title(),
+             QStringLiteral("Forma de envio:"));
     QCOMPARE(forma(porTexto)->text(), QStringLiteral("Texto"));
     QCOMPARE(forma(porArquivo)->text(), QStringLiteral("Arquivo"));
     QVERIFY(forma(porTexto)->isChecked());
@@ -127,8 +130,9 @@ void TestAssocAss::aPagina() {
     QCOMPARE(Button3()->text(), QStringLiteral("..."));
     QVERIFY(Button3()->isHidden());
     QCOMPARE(BitAssociar()->text(), QStringLiteral("A&ssociar"));
-    QCOMPARE(b_->controle<QTextEdit>(QStringLiteral("Memo4"))->toPlainText(),
-             QStringLiteral("\nATENÇÃO:\n \nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. \n"));
+    QCOMPARE(
+        b_->controle<QTextEdit>(QStringLiteral("Memo4"))->toPlainText(),
+        QStringLiteral("\nATENÇÃO:\n \nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. \n"));
     QCOMPARE(b_->controle<QTextEdit>(QStringLiteral("Memo4"))->focusPolicy(), Qt::NoFocus);
 }
 
@@ -206,7 +210,8 @@ void TestAssocAss::verificacoesEmOrdem_data() {
     QTest::addColumn<QString>("cnpjContribuinte");
     QTest::addColumn<QString>("cnpjSH");
     QTest::addColumn<int>("modo");
-    QTest::addColumn<QString>("assinatura"); // text, or in file mode a path ("<arquivo>": a file with conteudo)
+    QTest::addColumn<QString>(
+        "assinatura"); // text, or in file mode a path ("<arquivo>": a file with conteudo)
     QTest::addColumn<QByteArray>("conteudo");
     QTest::addColumn<QString>("cod");
     QTest::addColumn<QStringList>("mensagens");
@@ -224,9 +229,9 @@ void TestAssocAss::verificacoesEmOrdem_data() {
     QTest::newRow("contribuinte vazio, o resto também: só o contribuinte")
         << QString() << QString() << porTexto << QString() << QByteArray() << QString()
         << QStringList{contribuinteInvalido} << "EdtCNPJContrib2" << QString();
-    QTest::newRow("contribuinte incompleto") << QStringLiteral("1122233300018") << softwareHouse << porTexto << ok
-                                             << QByteArray() << codigo << QStringList{contribuinteInvalido}
-                                             << "EdtCNPJContrib2" << codigo;
+    QTest::newRow("contribuinte incompleto")
+        << QStringLiteral("1122233300018") << softwareHouse << porTexto << ok << QByteArray() << codigo
+        << QStringList{contribuinteInvalido} << "EdtCNPJContrib2" << codigo;
     QTest::newRow("software house com dígito errado")
         << contribuinte << QStringLiteral("11444777000162") << porTexto << ok << QByteArray() << codigo
         << QStringList{softwareHouseInvalido} << "EdtCNPJSw" << codigo;
@@ -242,9 +247,9 @@ void TestAssocAss::verificacoesEmOrdem_data() {
     QTest::newRow("caminho com brancos em volta: não encontrado")
         << contribuinte << softwareHouse << porArquivo << QStringLiteral(" <arquivo> ") << QByteArray("QUJD")
         << codigo << QStringList{arquivoAusente} << "EdtAssinatura" << codigo;
-    QTest::newRow("uma pasta: não se lê") << contribuinte << softwareHouse << porArquivo << pastaDoTeste
-                                          << QByteArray() << codigo << QStringList{arquivoIlegivel}
-                                          << "EdtAssinatura" << codigo;
+    QTest::newRow("uma pasta: não se lê")
+        << contribuinte << softwareHouse << porArquivo << pastaDoTeste << QByteArray() << codigo
+        << QStringList{arquivoIlegivel} << "EdtAssinatura" << codigo;
     QTest::newRow("código com 7") << contribuinte << softwareHouse << porTexto << ok << QByteArray()
                                   << QStringLiteral("abcd123") << QStringList{codigoCurto} << "EdtCodAtiv3"
                                   << QString();
@@ -254,17 +259,19 @@ void TestAssocAss::verificacoesEmOrdem_data() {
     QTest::newRow("arquivo lido e mostrado, depois o código curto")
         << contribuinte << softwareHouse << porArquivo << arq << QByteArray("QUJD\r\nREVG\r\n") << QString()
         << QStringList{QStringLiteral("QUJDREVG"), codigoCurto} << "EdtCodAtiv3" << QString();
-    QTest::newRow("assinatura vazia") << contribuinte << softwareHouse << porTexto << QString() << QByteArray()
-                                      << codigo << QStringList{assinaturaVazia} << "EdtAssinatura" << codigo;
-    QTest::newRow("assinatura só de brancos") << contribuinte << softwareHouse << porTexto
-                                              << QStringLiteral(" \t  ") << QByteArray() << codigo
-                                              << QStringList{assinaturaVazia} << "EdtAssinatura" << codigo;
+    QTest::newRow("assinatura vazia")
+        << contribuinte << softwareHouse << porTexto << QString() << QByteArray() << codigo
+        << QStringList{assinaturaVazia} << "EdtAssinatura" << codigo;
+    QTest::newRow("assinatura só de brancos")
+        << contribuinte << softwareHouse << porTexto << QStringLiteral(" \t  ") << QByteArray() << codigo
+        << QStringList{assinaturaVazia} << "EdtAssinatura" << codigo;
     // The path is there, but the file holds no signature.
     QTest::newRow("arquivo sem assinatura")
         << contribuinte << softwareHouse << porArquivo << arq << QByteArray("\r\n  \r\n") << codigo
         << QStringList{QStringLiteral("  "), assinaturaVazia} << "EdtAssinatura" << codigo;
-    QTest::newRow("arquivo vazio") << contribuinte << softwareHouse << porArquivo << arq << QByteArray() << codigo
-                                   << QStringList{QString(), assinaturaVazia} << "EdtAssinatura" << codigo;
+    QTest::newRow("arquivo vazio") << contribuinte << softwareHouse << porArquivo << arq << QByteArray()
+                                   << codigo << QStringList{QString(), assinaturaVazia} << "EdtAssinatura"
+                                   << codigo;
 }
 
 void TestAssocAss::verificacoesEmOrdem() {
@@ -326,7 +333,8 @@ void TestAssocAss::argumentosEGravacao_data() {
 
     QTest::newRow("texto: software house primeiro")
         << contribuinte << softwareHouse << porTexto << QStringLiteral("QUJDREVG") << QByteArray() << codigo
-        << codigo.toLatin1() << ordem << QByteArray("QUJDREVG") << QStringLiteral("QUJDREVG") << QStringList();
+        << codigo.toLatin1() << ordem << QByteArray("QUJDREVG") << QStringLiteral("QUJDREVG")
+        << QStringList();
     QTest::newRow("outra ordem dos dois CNPJ")
         << softwareHouse << contribuinte << porTexto << QStringLiteral("QUJDREVG") << QByteArray() << codigo
         << codigo.toLatin1() << (contribuinte + softwareHouse).toLatin1() << QByteArray("QUJDREVG")
@@ -337,8 +345,8 @@ void TestAssocAss::argumentosEGravacao_data() {
         << QStringLiteral("QUJD REVG") << QStringList();
     QTest::newRow("arquivo em várias linhas: juntas, mostradas")
         << contribuinte << softwareHouse << porArquivo << arq << QByteArray("QUJD\r\nREVG\nR0hJ\rSktM\r\n")
-        << codigo << codigo.toLatin1() << ordem << QByteArray("QUJDREVGR0hJSktM") << QStringLiteral("QUJDREVGR0hJSktM")
-        << QStringList{QStringLiteral("QUJDREVGR0hJSktM")};
+        << codigo << codigo.toLatin1() << ordem << QByteArray("QUJDREVGR0hJSktM")
+        << QStringLiteral("QUJDREVGR0hJSktM") << QStringList{QStringLiteral("QUJDREVGR0hJSktM")};
     QTest::newRow("arquivo: brancos ficam como estão")
         << contribuinte << softwareHouse << porArquivo << arq << QByteArray(" QUJD \n REVG\t") << codigo
         << codigo.toLatin1() << ordem << QByteArray(" QUJD  REVG\t") << QStringLiteral(" QUJD  REVG\t")
@@ -383,7 +391,8 @@ void TestAssocAss::argumentosEGravacao() {
     QCOMPARE(cds.text(u"Assinatura"), assinaturaGravada);
     QCOMPARE(cds.text(u"CNPJContribuinte"), contribuinte);
     QVERIFY(!cds.isEditing());
-    QCOMPARE(b_->ui.mensagens(), mensagens + QStringList{QStringLiteral("13000: Assinatura do AC Registrada")});
+    QCOMPARE(b_->ui.mensagens(),
+             mensagens + QStringList{QStringLiteral("13000: Assinatura do AC Registrada")});
     // The page keeps its entries.
     QCOMPARE(edit("EdtCodAtiv3")->text(), cod);
     QCOMPARE(edit("EdtAssinatura")->text(), assinatura);
@@ -396,35 +405,35 @@ void TestAssocAss::resultado_data() {
     QTest::addColumn<QString>("sefaz"); // the SEFAZ window's text, empty when it is not shown
 
     const QStringList dois{QStringLiteral("BtnTestefimafim"), QStringLiteral("BitAtualizaSW")};
-    QTest::newRow("13000 sem alerta") << QByteArray("{sessao}|13000|0000|Assinatura do AC Registrada|||") << dois
-                                      << QStringList{QStringLiteral("13000: Assinatura do AC Registrada")}
-                                      << QString();
+    QTest::newRow("13000 sem alerta")
+        << QByteArray("{sessao}|13000|0000|Assinatura do AC Registrada|||") << dois
+        << QStringList{QStringLiteral("13000: Assinatura do AC Registrada")} << QString();
     QTest::newRow("13000 com alerta entre colchetes")
         << QByteArray("{sessao}|13000|1234|Assinatura do AC Registrada|||") << dois
         << QStringList{QStringLiteral("13000: [1234] Assinatura do AC Registrada")} << QString();
     QTest::newRow("13000 com mensagem da SEFAZ")
         << QByteArray("{sessao}|13000|0000|Registrada|4321|Vinculação aceita") << dois
-        << QStringList{QStringLiteral("13000: Registrada")} << QStringLiteral("Código: 4321\n\nVinculação aceita");
+        << QStringList{QStringLiteral("13000: Registrada")}
+        << QStringLiteral("Código: 4321\n\nVinculação aceita");
     QTest::newRow("13000 com alerta vazio: entre colchetes")
-        << QByteArray("{sessao}|13000||Registrada|||") << dois << QStringList{QStringLiteral("13000: [] Registrada")}
-        << QString();
-    QTest::newRow("13001: só a mensagem") << QByteArray("{sessao}|13001|0000|Código de ativação inválido|||")
-                                          << QStringList()
-                                          << QStringList{QStringLiteral("13001: Código de ativação inválido")}
-                                          << QString();
+        << QByteArray("{sessao}|13000||Registrada|||") << dois
+        << QStringList{QStringLiteral("13000: [] Registrada")} << QString();
+    QTest::newRow("13001: só a mensagem")
+        << QByteArray("{sessao}|13001|0000|Código de ativação inválido|||") << QStringList()
+        << QStringList{QStringLiteral("13001: Código de ativação inválido")} << QString();
     QTest::newRow("13005 com alerta")
         << QByteArray("{sessao}|13005|0002|CNPJ do contribuinte diferente do CNPJ do SAT ativado|||")
         << QStringList()
         << QStringList{QStringLiteral("13005: [0002] CNPJ do contribuinte diferente do CNPJ do SAT ativado")}
         << QString();
-    QTest::newRow("mensagem em UTF-8 inválido") << QByteArray("{sessao}|13003|0000|fora do padr\xe3o|||")
-                                                << QStringList()
-                                                << QStringList{QStringLiteral("13003: fora do padr\uFFFDo")}
-                                                << QString();
-    QTest::newRow("13000 com três campos: nada") << QByteArray("{sessao}|13000|0000") << QStringList()
-                                                 << QStringList() << QString();
+    QTest::newRow("mensagem em UTF-8 inválido")
+        << QByteArray("{sessao}|13003|0000|fora do padr\xe3o|||") << QStringList()
+        << QStringList{QStringLiteral("13003: fora do padr\uFFFDo")} << QString();
+    QTest::newRow("13000 com três campos: nada")
+        << QByteArray("{sessao}|13000|0000") << QStringList() << QStringList() << QString();
     QTest::newRow("vazia: nada") << QByteArray() << QStringList() << QStringList() << QString();
-    QTest::newRow("sem separador: nada") << QByteArray("13000") << QStringList() << QStringList() << QString();
+    QTest::newRow("sem separador: nada")
+        << QByteArray("13000") << QStringList() << QStringList() << QString();
 }
 
 void TestAssocAss::resultado() {
@@ -464,7 +473,8 @@ void TestAssocAss::resultado() {
 void TestAssocAss::recusaTambemGravaEChegaAoArquivo() {
     abrir();
     preencher(contribuinte, outroCNPJ, porTexto, QStringLiteral("OUTRA+ASSINATURA"), codigo);
-    roteiro::responder(QByteArray("{sessao}|13004|0000|CNPJ da Software House ou do contribuinte inválido|||"));
+    roteiro::responder(
+        QByteArray("{sessao}|13004|0000|CNPJ da Software House ou do contribuinte inválido|||"));
     associar();
     QCOMPARE(b_->ui.mensagens(),
              QStringList{QStringLiteral("13004: CNPJ da Software House ou do contribuinte inválido")});

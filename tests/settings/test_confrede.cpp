@@ -72,19 +72,19 @@ void TestConfRede::documentoDoRegistro_data() {
     QTest::addColumn<Campos>("campos"); // assigned over the default record (ETHE, DHCP, proxy 0)
     QTest::addColumn<QByteArray>("esperado");
 
-    const Campos enderecos{{"lanIP", "10.0.0.5"},     {"lanMask", "255.255.255.0"}, {"lanGW", "10.0.0.1"},
-                           {"lanDNS1", "10.0.0.2"},   {"lanDNS2", "8.8.8.8"},       {"usuario", "pppuser"},
+    const Campos enderecos{{"lanIP", "10.0.0.5"},   {"lanMask", "255.255.255.0"}, {"lanGW", "10.0.0.1"},
+                           {"lanDNS1", "10.0.0.2"}, {"lanDNS2", "8.8.8.8"},       {"usuario", "pppuser"},
                            {"senha", "ppppass"}};
-    const Campos detalhesProxy{{"proxy_ip", "10.1.1.1"}, {"proxy_porta", "3128"}, {"proxy_user", "pu"},
-                               {"proxy_senha", "ps"}};
+    const Campos detalhesProxy{
+        {"proxy_ip", "10.1.1.1"}, {"proxy_porta", "3128"}, {"proxy_user", "pu"}, {"proxy_senha", "ps"}};
     const QByteArray padraoDepoisDaRede = "<tipoLan>DHCP</tipoLan><proxy>0</proxy>";
     auto mais = [](Campos a, const Campos& b) {
         a.insert(b);
         return a;
     };
 
-    QTest::newRow("ETHE, DHCP, 0") << Campos{}
-                                   << documento("<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>0</proxy>");
+    QTest::newRow("ETHE, DHCP, 0")
+        << Campos{} << documento("<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>0</proxy>");
     QTest::newRow("ETHE esconde os dados sem fio")
         << Campos{{"SSID", "Loja"}, {"seg", "WEP"}, {"codigo", "chave"}}
         << documento("<tipoInter>ETHE</tipoInter>" + padraoDepoisDaRede);
@@ -95,7 +95,10 @@ void TestConfRede::documentoDoRegistro_data() {
         << Campos{{"tipoInter", "WIFI"}, {"SSID", "Loja"}, {"seg", "WPA PROF"}, {"codigo", "chave"}}
         << documento("<tipoInter>WIFI</tipoInter><SSID>Loja</SSID><seg>WPA PROF</seg><codigo>chave</codigo>" +
                      padraoDepoisDaRede);
-    QTest::newRow("WIFI/WEP") << Campos{{"tipoInter", "WIFI"}, {"SSID", "Loja"}, {"seg", "WEP"}, {"codigo", "k"}}
+    QTest::newRow("WIFI/WEP") << Campos{{"tipoInter", "WIFI"},
+                                        {"SSID", "Loja"},
+                                        {"seg", "WEP"},
+                                        {"codigo", "k"}}
                               << documento("<tipoInter>WIFI</tipoInter><SSID>Loja</SSID><seg>WEP</seg>"
                                            "<codigo>k</codigo>" +
                                            padraoDepoisDaRede);
@@ -120,7 +123,10 @@ void TestConfRede::documentoDoRegistro_data() {
                      "<lanMask>255.255.255.0</lanMask><lanGW>10.0.0.1</lanGW><lanDNS1>10.0.0.2</lanDNS1>"
                      "<lanDNS2>8.8.8.8</lanDNS2><proxy>0</proxy>");
     QTest::newRow("IPFIX com DNS2 vazio: elemento vazio")
-        << Campos{{"tipoLan", "IPFIX"}, {"lanIP", "10.0.0.5"}, {"lanMask", "255.0.0.0"}, {"lanGW", "10.0.0.1"},
+        << Campos{{"tipoLan", "IPFIX"},
+                  {"lanIP", "10.0.0.5"},
+                  {"lanMask", "255.0.0.0"},
+                  {"lanGW", "10.0.0.1"},
                   {"lanDNS1", "10.0.0.2"}}
         << documento("<tipoInter>ETHE</tipoInter><tipoLan>IPFIX</tipoLan><lanIP>10.0.0.5</lanIP>"
                      "<lanMask>255.0.0.0</lanMask><lanGW>10.0.0.1</lanGW><lanDNS1>10.0.0.2</lanDNS1>"
@@ -163,11 +169,11 @@ void TestConfRede::documentoDoRegistro_data() {
                      "<senha>\xC3\xA7\xC3\xA3o</senha><proxy>0</proxy>");
     QTest::newRow("tudo junto, na ordem")
         << mais(mais(detalhesProxy, enderecos), {{"tipoInter", "WIFI"},
-                                                  {"SSID", "Loja"},
-                                                  {"seg", "WPA-PERS"},
-                                                  {"codigo", "chave"},
-                                                  {"tipoLan", "IPFIX"},
-                                                  {"proxy", "1"}})
+                                                 {"SSID", "Loja"},
+                                                 {"seg", "WPA-PERS"},
+                                                 {"codigo", "chave"},
+                                                 {"tipoLan", "IPFIX"},
+                                                 {"proxy", "1"}})
         << documento("<tipoInter>WIFI</tipoInter><SSID>Loja</SSID><seg>WPA-PERS</seg><codigo>chave</codigo>"
                      "<tipoLan>IPFIX</tipoLan><lanIP>10.0.0.5</lanIP><lanMask>255.255.255.0</lanMask>"
                      "<lanGW>10.0.0.1</lanGW><lanDNS1>10.0.0.2</lanDNS1><lanDNS2>8.8.8.8</lanDNS2>"
@@ -214,8 +220,9 @@ void TestConfRede::geraxmlSubstituiOArquivo() {
 
     QVERIFY(settings::geraxml(*cds_, pasta_->path()));
 
-    QCOMPARE(readAll(caminho), documento("<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan><usuario>u</usuario>"
-                                         "<senha>s</senha><proxy>0</proxy>"));
+    QCOMPARE(readAll(caminho),
+             documento("<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan><usuario>u</usuario>"
+                       "<senha>s</senha><proxy>0</proxy>"));
     QCOMPARE(QDir(pasta_->path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
 }
 
@@ -238,13 +245,15 @@ void TestConfRede::leituraEmUmaLinha_data() {
     QTest::addColumn<QByteArray>("lido");
 
     QTest::newRow("documento do escritor: sem o CR LF final")
-        << documento("<tipoInter>ETHE</tipoInter>") << declaracao + "<config><tipoInter>ETHE</tipoInter></config>";
+        << documento("<tipoInter>ETHE</tipoInter>")
+        << declaracao + "<config><tipoInter>ETHE</tipoInter></config>";
     QTest::newRow("várias linhas LF")
         << QByteArray("<?xml version=\"1.0\"?>\n<config>\n  <proxy>0</proxy>\n</config>\n")
         << QByteArray("<?xml version=\"1.0\"?><config>  <proxy>0</proxy></config>");
     QTest::newRow("CR LF e CR sozinho") << QByteArray("a\r\nb\rc\n\nd") << QByteArray("abcd");
     QTest::newRow("bytes como estão: UTF-8, &amp;, tabulação")
-        << QByteArray("<SSID>Caf\xC3\xA9 &amp;\t\x81</SSID>\r\n") << QByteArray("<SSID>Caf\xC3\xA9 &amp;\t\x81</SSID>");
+        << QByteArray("<SSID>Caf\xC3\xA9 &amp;\t\x81</SSID>\r\n")
+        << QByteArray("<SSID>Caf\xC3\xA9 &amp;\t\x81</SSID>");
     QTest::newRow("vazio") << QByteArray() << QByteArray();
 }
 
