@@ -26,6 +26,8 @@ public:
     virtual settings::ParameterStore& cds() = 0;
     // codigoativacao and cancelado, which the code prompt fills.
     virtual EstadoConsole& estado() = 0;
+    // The executable's folder, where the files beside the program (ConfRede.xml) live.
+    virtual QString pastaDoExecutavel() const = 0;
 
     // Echoes an answer (decoded, cut to 110 characters) in the status bar; an empty
     // text clears it.

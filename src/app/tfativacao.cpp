@@ -5,8 +5,10 @@
 #include "dialogs/tfmsefaz.h"
 #include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
+#include "operations/tabassocass.h"
 #include "operations/tabativar.h"
 #include "operations/tabcodativa.h"
+#include "operations/tabconfrede.h"
 #include "operations/tabduvra.h"
 #include "operations/tabstatus.h"
 #include "operations/tabteste.h"
@@ -108,9 +110,7 @@ QWidget* emConstrucao(ServicosDaPagina&) {
     pagina::criarPainelTitulo(pagina, Painel, QString::fromUtf8(Titulo));
     return pagina;
 }
-constexpr char TabAssocAss[] = "TabAssocAss", Panel5[] = "Panel5", tituloAssoc[] = "ASSOCIAR APLIC. COMERCIAL";
 constexpr char TabBloq[] = "TabBloq", Panel6[] = "Panel6", tituloBloq[] = "BLOQUEAR/DESBLOQUEAR";
-constexpr char TabConfRede[] = "TabConfRede", Panel8[] = "Panel8", tituloRede[] = "CONFIGURAÇÕES DE REDE";
 constexpr char TabLog[] = "TabLog", Panel11[] = "Panel11", tituloLog[] = "EXTRAÇÃO DOS LOGS";
 constexpr char TavAtualizaSW[] = "TavAtualizaSW", Panel12[] = "Panel12", tituloSW[] = "ATUALIZAR SOFTWARE BÁSICO";
 // Page 7 is never selected and holds nothing but its frame.
@@ -122,10 +122,10 @@ constexpr LinhaDePagina paginas[] = {
     {criar<TabDuvra>, {{{"BtnPrincipal", comando<&TabDuvra::BtnPrincipalClick>}}}},
     {criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
     {criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
-    {emConstrucao<TabAssocAss, Panel5, tituloAssoc>, {{{"BtnAssocAssin", mostrarPagina}}}},
+    {criar<TabAssocAss>, {{{"BtnAssocAssin", comando<&TabAssocAss::BtnAssocAssinClick>}}}},
     {emConstrucao<TabBloq, Panel6, tituloBloq>, {{{"BtnBloquearSAT", mostrarPagina}}}},
     {criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
-    {emConstrucao<TabConfRede, Panel8, tituloRede>, {{{"BtnConfRede", mostrarPagina}}}},
+    {criar<TabConfRede>, {{{"BtnConfRede", comando<&TabConfRede::BtnConfRedeClick>}}}},
     {emConstrucao<TabCSR, Panel9, semTitulo>, {}},
     {criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
     {emConstrucao<TabLog, Panel11, tituloLog>, {{{"BitLogs", mostrarPagina}, {"BitSuperLog", mostrarPagina}}}},

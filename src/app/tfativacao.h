@@ -59,6 +59,7 @@ public:
     Interacao& ui() override { return ui_; }
     settings::ParameterStore& cds() override { return cds_; }
     EstadoConsole& estado() override { return estado_; }
+    QString pastaDoExecutavel() const override { return opcoes_.pastaDoExecutavel; }
     void mostrastatus(const QByteArray& mensagem) override;
     void MostraMSefaz(const QByteArrayList& campos) override;
     void mostrarValida() override;
