@@ -36,6 +36,10 @@ public:
     // the user confirmed, and estado().codigoativacao holds the trimmed code.
     virtual void mostrarValida() = 0;
 
+    // The folder of the executable, where files kept for the user beside the program
+    // (CFe.xml) live.
+    virtual QString pastaDoExecutavel() const = 0;
+
     virtual void selecionarPagina(int indice) = 0;
     virtual QPushButton* botaoLateral(const QString& nome) = 0;
     // The top-level window, to bring it forward or repaint it after a long call.

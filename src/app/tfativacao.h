@@ -53,6 +53,7 @@ public:
     void mostrastatus(const QByteArray& mensagem) override;
     void MostraMSefaz(const QByteArrayList& campos) override;
     void mostrarValida() override;
+    QString pastaDoExecutavel() const override { return opcoes_.pastaDoExecutavel; }
     void selecionarPagina(int indice) override;
     QPushButton* botaoLateral(const QString& nome) override;
     QWidget& janelaPrincipal() override { return *this; }
