@@ -21,10 +21,10 @@ class TFFimAFim;
 enum class VarianteTeste { Ativacao, Producao };
 
 struct DadosTeste {
-    QString cnpjContribuinte;
-    QString ieContribuinte;
-    QString cnpjSoftwareHouse;
-    QString assinatura;
+    QString cnpjContribuinte = {};
+    QString ieContribuinte = {};
+    QString cnpjSoftwareHouse = {};
+    QString assinatura = {};
 };
 
 // The CF-e test document handed to TesteFimAFim: one line, no blanks between tags.
