@@ -33,8 +33,8 @@ QLabel* rotulo(QWidget* dono, const char* nome, const QString& texto, QRect luga
 } // namespace
 
 TFFimAFim::TFFimAFim(settings::ParameterStore& cds, EstadoConsole& estado, Interacao& ui, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       cds_(cds), estado_(estado), ui_(ui) {
     setObjectName(QStringLiteral("TFFimAFim"));
     setWindowTitle(QStringLiteral("SAT - BRISEL (Testes FimAFim)"));
@@ -57,7 +57,8 @@ TFFimAFim::TFFimAFim(settings::ParameterStore& cds, EstadoConsole& estado, Inter
     EdtCNPJSw = pagina::criarEditCNPJ(this, "EdtCNPJSw", {16, 76}, 160);
     rotulo(this, "Label3", QStringLiteral("CNPJ Software House:"), {16, 58, 160, 16}, EdtCNPJSw);
 
-    rotulo(this, "Label4", QStringLiteral("Assinatura do Aplicativo Comercial:"), {16, 106, 344, 16}, nullptr);
+    rotulo(this, "Label4", QStringLiteral("Assinatura do Aplicativo Comercial:"), {16, 106, 344, 16},
+           nullptr);
     rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), this);
     rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
     rgAssinatura->setGeometry(16, 124, 254, 49);
@@ -77,7 +78,8 @@ TFFimAFim::TFFimAFim(settings::ParameterStore& cds, EstadoConsole& estado, Inter
             rgAssinaturaClick(id);
     });
 
-    EdtAssinatura = pagina::criarEditRotulado(this, "EdtAssinatura", QStringLiteral("Texto:"), {16, 199}, 310);
+    EdtAssinatura =
+        pagina::criarEditRotulado(this, "EdtAssinatura", QStringLiteral("Texto:"), {16, 199}, 310);
     EdtAssinatura->setMaxLength(limiteAssinatura);
     Button3 = new QPushButton(QStringLiteral("..."), this);
     Button3->setObjectName(QStringLiteral("Button3"));
@@ -102,7 +104,9 @@ TFFimAFim::TFFimAFim(settings::ParameterStore& cds, EstadoConsole& estado, Inter
     FormCreate();
 }
 
-void TFFimAFim::FormCreate() { estado_.cancelado = 1; }
+void TFFimAFim::FormCreate() {
+    estado_.cancelado = 1;
+}
 
 void TFFimAFim::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
@@ -146,10 +150,18 @@ void TFFimAFim::habilitarDadosDeProducao(bool habilitar) {
         controle->setEnabled(habilitar);
 }
 
-QString TFFimAFim::cnpjContribuinte() const { return pagina::digitos(EdtCNPJContrib2); }
-QString TFFimAFim::ieContribuinte() const { return pagina::digitos(EdtIEContrib); }
-QString TFFimAFim::cnpjSoftwareHouse() const { return pagina::digitos(EdtCNPJSw); }
-QString TFFimAFim::assinatura() const { return EdtAssinatura->text(); }
+QString TFFimAFim::cnpjContribuinte() const {
+    return pagina::digitos(EdtCNPJContrib2);
+}
+QString TFFimAFim::ieContribuinte() const {
+    return pagina::digitos(EdtIEContrib);
+}
+QString TFFimAFim::cnpjSoftwareHouse() const {
+    return pagina::digitos(EdtCNPJSw);
+}
+QString TFFimAFim::assinatura() const {
+    return EdtAssinatura->text();
+}
 TFFimAFim::FormaDeEnvio TFFimAFim::formaDeEnvio() const {
     return itensAssinatura_->checkedId() == Arquivo ? Arquivo : Texto;
 }

@@ -12,7 +12,6 @@
 #include "validation/cnpj.h"
 
 #include <algorithm>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,8 +42,7 @@ QString elemento(const char* nome, const QString& valor) {
     return u'<' + n + u'>' + sat::escaparTexto(valor) + QStringLiteral("</") + n + u'>';
 }
 
-template <typename Texto, typename Lista>
-Lista separarLinhas(const Texto& texto) {
+template <typename Texto, typename Lista> Lista separarLinhas(const Texto& texto) {
     Lista linhas;
     qsizetype inicio = 0;
     const qsizetype fim = texto.size();
@@ -71,7 +69,8 @@ QPushButton* botao(QWidget* dono, const char* nome, const QString& legenda, QRec
 
 QString documentoTeste(VarianteTeste variante, const DadosTeste& dados) {
     const bool producao = variante == VarianteTeste::Producao;
-    QString doc = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?><CFe><infCFe versaoDadosEnt="0.08"><ide>)");
+    QString doc =
+        QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?><CFe><infCFe versaoDadosEnt="0.08"><ide>)");
     doc += elemento("CNPJ", producao ? aparar(dados.cnpjSoftwareHouse) : QString(14, u'0'));
     doc += elemento("signAC", producao ? aparar(dados.assinatura) : QString(344, u'0'));
     doc += QStringLiteral("<numeroCaixa>099</numeroCaixa></ide><emit>");
@@ -90,9 +89,13 @@ QString documentoTeste(VarianteTeste variante, const DadosTeste& dados) {
     return doc;
 }
 
-QByteArrayList linhasDeBytes(const QByteArray& texto) { return separarLinhas<QByteArray, QByteArrayList>(texto); }
+QByteArrayList linhasDeBytes(const QByteArray& texto) {
+    return separarLinhas<QByteArray, QByteArrayList>(texto);
+}
 
-QStringList linhasDeTexto(const QString& texto) { return separarLinhas<QString, QStringList>(texto); }
+QStringList linhasDeTexto(const QString& texto) {
+    return separarLinhas<QString, QStringList>(texto);
+}
 
 QByteArray cfeDaVenda(const QByteArray& retorno) {
     QByteArray umCampoPorLinha = retorno;
@@ -132,8 +135,10 @@ TabTeste::TabTeste(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent
     Panel14->setFixedHeight(alturaPanel14);
     colunas->addWidget(Panel14);
 
-    BtnTesteAtivacao = botao(Panel14, "BtnTesteAtivacao", QStringLiteral("FimAFim Ativação"), {8, 6, 125, 29});
-    BtnTesteProducao = botao(Panel14, "BtnTesteProducao", QStringLiteral("FimAFim Produção"), {139, 6, 125, 29});
+    BtnTesteAtivacao =
+        botao(Panel14, "BtnTesteAtivacao", QStringLiteral("FimAFim Ativação"), {8, 6, 125, 29});
+    BtnTesteProducao =
+        botao(Panel14, "BtnTesteProducao", QStringLiteral("FimAFim Produção"), {139, 6, 125, 29});
     BtnNaveg = botao(Panel14, "BtnNaveg", QStringLiteral("Abrir no Navegador"), {270, 6, 125, 29});
     BtnNaveg->setEnabled(false);
 
@@ -152,7 +157,8 @@ TabTeste::TabTeste(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent
     auto* Label2 = new QLabel(QStringLiteral("Sessão Fiscal:"), Panel14);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(276, 46, 84, 16);
-    BtnSessaoFiscal = botao(Panel14, "BtnSessaoFiscal", QStringLiteral("Consulta Sessão Fiscal"), {362, 40, 150, 29});
+    BtnSessaoFiscal =
+        botao(Panel14, "BtnSessaoFiscal", QStringLiteral("Consulta Sessão Fiscal"), {362, 40, 150, 29});
     Label2->setBuddy(BtnSessaoFiscal);
 
     servicos_.aoClicar(BtnTesteAtivacao, [this] { BtnTesteAtivacaoClick(); });
@@ -168,10 +174,13 @@ TabTeste::TabTeste(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent
     setTabOrder(BtnSessao, BtnSessaoFiscal);
 
     // The page's own dialog, a window of its own beside the code prompt.
-    FFimAFim = new TFFimAFim(servicos_.cds(), servicos_.estado(), servicos_.ui(), &servicos_.janelaPrincipal());
+    FFimAFim =
+        new TFFimAFim(servicos_.cds(), servicos_.estado(), servicos_.ui(), &servicos_.janelaPrincipal());
 }
 
-QString TabTeste::arquivoCFe() const { return QDir(servicos_.pastaDoExecutavel()).absoluteFilePath(QStringLiteral("CFe.xml")); }
+QString TabTeste::arquivoCFe() const {
+    return QDir(servicos_.pastaDoExecutavel()).absoluteFilePath(QStringLiteral("CFe.xml"));
+}
 
 void TabTeste::BtnTestefimafimClick() {
     Panel4->clear();
@@ -181,9 +190,13 @@ void TabTeste::BtnTestefimafimClick() {
     servicos_.selecionarPagina(pagina5);
 }
 
-void TabTeste::BtnTesteAtivacaoClick() { testar(VarianteTeste::Ativacao); }
+void TabTeste::BtnTesteAtivacaoClick() {
+    testar(VarianteTeste::Ativacao);
+}
 
-void TabTeste::BtnTesteProducaoClick() { testar(VarianteTeste::Producao); }
+void TabTeste::BtnTesteProducaoClick() {
+    testar(VarianteTeste::Producao);
+}
 
 void TabTeste::adicionarLinhas(const QStringList& linhas) {
     for (const QString& linha : linhas)
@@ -224,7 +237,8 @@ std::optional<QString> TabTeste::assinaturaDeProducao() {
     }
     if (assinatura.size() > limiteAssinatura) {
         servicos_.ui().mensagem(
-            QStringLiteral("A assinatura tem %1 caracteres; a assinatura do aplicativo comercial tem no máximo 344.")
+            QStringLiteral(
+                "A assinatura tem %1 caracteres; a assinatura do aplicativo comercial tem no máximo 344.")
                 .arg(assinatura.size()));
         return std::nullopt;
     }
@@ -302,9 +316,13 @@ void TabTeste::mostrarCFeDoTeste(const QByteArrayList& campos) {
         BtnNaveg->setEnabled(true);
 }
 
-void TabTeste::BtnSessaoClick() { consultar(false); }
+void TabTeste::BtnSessaoClick() {
+    consultar(false);
+}
 
-void TabTeste::BtnSessaoFiscalClick() { consultar(true); }
+void TabTeste::BtnSessaoFiscalClick() {
+    consultar(true);
+}
 
 void TabTeste::consultar(bool fiscal) {
     EstadoConsole& estado = servicos_.estado();
@@ -330,9 +348,9 @@ void TabTeste::consultar(bool fiscal) {
         bool numero = std::all_of(texto.begin(), texto.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         const int sessao = numero ? texto.toInt(&numero, 10) : 0;
         if (!numero)
-            return servicos_.ui().mensagem(
-                QStringLiteral("Número de sessão consultada inválida: \"%1\" não é um número inteiro de até 6 algarismos.")
-                    .arg(texto));
+            return servicos_.ui().mensagem(QStringLiteral("Número de sessão consultada inválida: \"%1\" não "
+                                                          "é um número inteiro de até 6 algarismos.")
+                                               .arg(texto));
         respondeu = servicos_.caminho().chamar(&sat::FuncoesSAT::ConsultarNumeroSessao, codigo, sessao);
     }
     if (!respondeu)

@@ -1,12 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
-#include <optional>
 
 class QLabel;
 class QLineEdit;

@@ -20,14 +20,15 @@ const QString tituloFiscal = QStringLiteral("CONSULTAR ÚLTIMA SESSÃO FISCAL");
 const QByteArray chave = "CFe35240311222333000181590000040190000021234560";
 
 // A sale's CF-e as the device keeps it: lines ended by LF, a UTF-8 name.
-const QByteArray cfeDaVendaOriginal =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CFe><infCFe versao=\"0.08\"><dest><xNome>José Araújo</xNome>"
-    "</dest></infCFe></CFe>\n";
-const QStringList linhasDoCfe{QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>)"),
-                              QStringLiteral(R"(<CFe><infCFe versao="0.08"><dest><xNome>José Araújo</xNome></dest></infCFe></CFe>)")};
-const QByteArray arquivoDoCfe =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<CFe><infCFe versao=\"0.08\"><dest><xNome>José Araújo</xNome>"
-    "</dest></infCFe></CFe>\r\n";
+const QByteArray cfeDaVendaOriginal = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CFe><infCFe "
+                                      "versao=\"0.08\"><dest><xNome>José Araújo</xNome>"
+                                      "</dest></infCFe></CFe>\n";
+const QStringList linhasDoCfe{
+    QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>)"),
+    QStringLiteral(R"(<CFe><infCFe versao="0.08"><dest><xNome>José Araújo</xNome></dest></infCFe></CFe>)")};
+const QByteArray arquivoDoCfe = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<CFe><infCFe "
+                                "versao=\"0.08\"><dest><xNome>José Araújo</xNome>"
+                                "</dest></infCFe></CFe>\r\n";
 
 // A sale answer of 12 fields: field 5 (the SEFAZ message) and field 6 carry the Base64.
 QByteArray respostaDeVenda(const QByteArray& campo5, const QByteArray& campo6) {
@@ -37,9 +38,10 @@ QByteArray respostaDeVenda(const QByteArray& campo5, const QByteArray& campo6) {
 
 // What the memo shows of a sale answer whose CF-e decodes to `linhas`.
 QStringList memoDaVenda(const QByteArray& resposta, const QStringList& linhas) {
-    return QStringList{separador} + QString::fromUtf8(resposta).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))) +
-           QStringList{separador, QStringLiteral("Sessão: 004711"), QStringLiteral("Chave: ") + QString::fromLatin1(chave),
-                       separador} +
+    return QStringList{separador} +
+           QString::fromUtf8(resposta).split(QRegularExpression(QStringLiteral("\r\n|\r|\n"))) +
+           QStringList{separador, QStringLiteral("Sessão: 004711"),
+                       QStringLiteral("Chave: ") + QString::fromLatin1(chave), separador} +
            linhas + QStringList{separador};
 }
 
@@ -92,7 +94,8 @@ private:
     }
     void consultar(bool fiscal, const QString& codigo = QStringLiteral("12345678")) {
         b_->ui.dialogos.push_back(validarCom(codigo));
-        b_->controle<QPushButton>(fiscal ? QStringLiteral("BtnSessaoFiscal") : QStringLiteral("BtnSessao"))->click();
+        b_->controle<QPushButton>(fiscal ? QStringLiteral("BtnSessaoFiscal") : QStringLiteral("BtnSessao"))
+            ->click();
     }
 
     std::unique_ptr<Bancada> b_;
@@ -112,15 +115,16 @@ void TestConsultaSessao::cfeDaVenda_data() {
 
     const QByteArray b64 = cfeDaVendaOriginal.toBase64();
     QTest::newRow("12 campos, campo 5 vazio: só o campo 6") << respostaDeVenda("", b64) << cfeDaVendaOriginal;
-    QTest::newRow("campo 5 não vazio vai na frente") << respostaDeVenda(b64.left(20), b64.mid(20)) << cfeDaVendaOriginal;
+    QTest::newRow("campo 5 não vazio vai na frente")
+        << respostaDeVenda(b64.left(20), b64.mid(20)) << cfeDaVendaOriginal;
     QTest::newRow("| no fim não faz linha") << respostaDeVenda("", b64) + "|" << cfeDaVendaOriginal;
     QTest::newRow("quebra de linha dentro do Base64 abre linha")
         << respostaDeVenda("", b64.left(30) + "\r\n" + b64.mid(30)) << cfeDaVendaOriginal;
     QTest::newRow("caracteres fora do alfabeto pulados")
         << respostaDeVenda("", b64.left(16) + "*@ " + b64.mid(16)) << cfeDaVendaOriginal;
     // Fewer than 11 lines: nothing between position 5 and count - 6.
-    QTest::newRow("10 campos: documento vazio") << QByteArray("004711|06000|0000|ok|||" + b64 + "|ts|" + chave + "|1")
-                                                << QByteArray();
+    QTest::newRow("10 campos: documento vazio")
+        << QByteArray("004711|06000|0000|ok|||" + b64 + "|ts|" + chave + "|1") << QByteArray();
     QTest::newRow("11 campos: só o campo 5")
         << QByteArray("004711|06000|0000|ok||" + b64 + "|x|ts|" + chave + "|1|2") << cfeDaVendaOriginal;
     QTest::newRow("resposta vazia") << QByteArray() << QByteArray();
@@ -133,7 +137,8 @@ void TestConsultaSessao::cfeDaVenda() {
 }
 
 void TestConsultaSessao::aparencia() {
-    QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnSessao"))->text(), QStringLiteral("Consulta Sessão"));
+    QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnSessao"))->text(),
+             QStringLiteral("Consulta Sessão"));
     QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnSessaoFiscal"))->text(),
              QStringLiteral("Consulta Sessão Fiscal"));
     bool rotuloSessao = false, rotuloFiscal = false;
@@ -156,12 +161,12 @@ void TestConsultaSessao::verificacoes_data() {
     QTest::addColumn<QString>("mensagem"); // empty: the device is called
     QTest::addColumn<QString>("titulo");
 
-    QTest::newRow("sessão: código de 7") << false << QStringLiteral("1234567") << QStringLiteral("000123")
-                                          << codigoCurto << tituloSessao;
+    QTest::newRow("sessão: código de 7")
+        << false << QStringLiteral("1234567") << QStringLiteral("000123") << codigoCurto << tituloSessao;
     QTest::newRow("sessão: código de 8 entre brancos")
         << false << QStringLiteral(" 12345678 ") << QStringLiteral("000123") << QString() << tituloSessao;
-    QTest::newRow("sessão: caixa vazia") << false << QStringLiteral("12345678") << QString() << sessaoInvalida
-                                         << tituloSessao;
+    QTest::newRow("sessão: caixa vazia")
+        << false << QStringLiteral("12345678") << QString() << sessaoInvalida << tituloSessao;
     QTest::newRow("sessão: caixa de brancos")
         << false << QStringLiteral("12345678") << QStringLiteral("   ") << sessaoInvalida << tituloSessao;
     QTest::newRow("sessão: código curto antes da caixa vazia")
@@ -169,15 +174,16 @@ void TestConsultaSessao::verificacoes_data() {
     for (const char* texto : {"12a", "-5", "+5", "1 2", "١٢٣"})
         QTest::addRow("sessão: caixa \"%s\" não é número", texto)
             << false << QStringLiteral("12345678") << QString::fromUtf8(texto)
-            << QStringLiteral("Número de sessão consultada inválida: \"%1\" não é um número inteiro de até 6 algarismos.")
+            << QStringLiteral("Número de sessão consultada inválida: \"%1\" não é um número inteiro de até 6 "
+                              "algarismos.")
                    .arg(QString::fromUtf8(texto))
             << tituloSessao;
-    QTest::newRow("fiscal: código de 7") << true << QStringLiteral("1234567") << QString() << codigoCurto
-                                         << tituloFiscal;
+    QTest::newRow("fiscal: código de 7")
+        << true << QStringLiteral("1234567") << QString() << codigoCurto << tituloFiscal;
     QTest::newRow("fiscal: caixa vazia não importa")
         << true << QStringLiteral("12345678") << QString() << QString() << tituloFiscal;
-    QTest::newRow("fiscal: caixa não lida") << true << QStringLiteral("12345678") << QStringLiteral("abc")
-                                            << QString() << tituloFiscal;
+    QTest::newRow("fiscal: caixa não lida")
+        << true << QStringLiteral("12345678") << QStringLiteral("abc") << QString() << tituloFiscal;
 }
 
 void TestConsultaSessao::verificacoes() {
@@ -197,7 +203,8 @@ void TestConsultaSessao::verificacoes() {
     if (mensagem.isEmpty()) {
         QCOMPARE(roteiro::chamadas().size(), 1);
         const roteiro::Chamada& c = roteiro::chamadas().first();
-        QCOMPARE(c.funcao, fiscal ? QStringLiteral("ConsultarUltimaSessaoFiscal") : QStringLiteral("ConsultarNumeroSessao"));
+        QCOMPARE(c.funcao, fiscal ? QStringLiteral("ConsultarUltimaSessaoFiscal")
+                                  : QStringLiteral("ConsultarNumeroSessao"));
         QCOMPARE(c.argumentos.first().toByteArray(), QByteArray("12345678"));
         QCOMPARE(c.argumentos.size(), fiscal ? 1 : 2);
         QCOMPARE(edit1()->text(), b_->sessaoDaUltimaChamada());
@@ -215,7 +222,8 @@ void TestConsultaSessao::promptFechado() {
         memo()->setPlainText(QStringLiteral("anterior"));
         b_->ui.exibidos.clear();
         b_->ui.dialogos.push_back(digitarEFechar(QStringLiteral("12345678")));
-        b_->controle<QPushButton>(fiscal ? QStringLiteral("BtnSessaoFiscal") : QStringLiteral("BtnSessao"))->click();
+        b_->controle<QPushButton>(fiscal ? QStringLiteral("BtnSessaoFiscal") : QStringLiteral("BtnSessao"))
+            ->click();
         QCOMPARE(b_->ui.exibidos.size(), 1);
         QCOMPARE(titulo(), QStringLiteral("anterior"));
         QCOMPARE(linhasDaMemo(), QStringList());
@@ -276,28 +284,33 @@ void TestConsultaSessao::respostaDeOutraSessao() {
     QVERIFY(b_->ui.mensagens().isEmpty());
     QCOMPARE(b_->ui.textos(Tipo::Dialogo).size(), 1); // no SEFAZ window
     // The answer's fields, one per line, as the device sent them.
-    QCOMPARE(conteudo(), QByteArray("000042\r\n09001\r\nCódigo de ativação inválido\r\n1234\r\nMensagem da SEFAZ\r\n"));
+    QCOMPARE(conteudo(),
+             QByteArray("000042\r\n09001\r\nCódigo de ativação inválido\r\n1234\r\nMensagem da SEFAZ\r\n"));
     QCOMPARE(edit1()->text(), b_->sessaoDaUltimaChamada());
 }
 
 void TestConsultaSessao::venda_data() {
     QTest::addColumn<bool>("fiscal");
     QTest::addColumn<QByteArray>("resposta");
-    QTest::addColumn<QStringList>("linhas");  // of the decoded CF-e, in the memo
+    QTest::addColumn<QStringList>("linhas"); // of the decoded CF-e, in the memo
     QTest::addColumn<QByteArray>("arquivo");
 
     const QByteArray b64 = cfeDaVendaOriginal.toBase64();
-    QTest::newRow("sessão: campo 5 vazio") << false << respostaDeVenda("", b64) << linhasDoCfe << arquivoDoCfe;
+    QTest::newRow("sessão: campo 5 vazio")
+        << false << respostaDeVenda("", b64) << linhasDoCfe << arquivoDoCfe;
     QTest::newRow("fiscal: campo 5 vazio") << true << respostaDeVenda("", b64) << linhasDoCfe << arquivoDoCfe;
-    QTest::newRow("campo 5 na frente") << false << respostaDeVenda(b64.left(40), b64.mid(40)) << linhasDoCfe << arquivoDoCfe;
+    QTest::newRow("campo 5 na frente")
+        << false << respostaDeVenda(b64.left(40), b64.mid(40)) << linhasDoCfe << arquivoDoCfe;
     QTest::newRow("Base64 em duas linhas")
         << true << respostaDeVenda("", b64.left(40) + "\r\n" + b64.mid(40)) << linhasDoCfe << arquivoDoCfe;
     QTest::newRow("menos de 11 linhas: documento vazio")
-        << false << QByteArray("004711|06000|0000|ok|||" + b64 + "|ts|" + chave + "|1") << QStringList() << QByteArray();
+        << false << QByteArray("004711|06000|0000|ok|||" + b64 + "|ts|" + chave + "|1") << QStringList()
+        << QByteArray();
     // Bytes that are not UTF-8 are shown replaced and written as they came.
     const QByteArray latin = "<xNome>Jos\xe9</xNome>\r\n";
     QTest::newRow("bytes que não são UTF-8")
-        << false << respostaDeVenda("", latin.toBase64()) << QStringList{QStringLiteral("<xNome>Jos\uFFFD</xNome>")} << latin;
+        << false << respostaDeVenda("", latin.toBase64())
+        << QStringList{QStringLiteral("<xNome>Jos\uFFFD</xNome>")} << latin;
 }
 
 void TestConsultaSessao::venda() {
@@ -339,7 +352,8 @@ void TestConsultaSessao::respostaNula() {
     roteiro::responder(std::nullopt);
     consultar(false);
     QCOMPARE(b_->ui.mensagens(),
-             QStringList{QStringLiteral("A biblioteca SAT não devolveu resposta à função ConsultarNumeroSessao.")});
+             QStringList{
+                 QStringLiteral("A biblioteca SAT não devolveu resposta à função ConsultarNumeroSessao.")});
     QCOMPARE(edit1()->text(), b_->sessaoDaUltimaChamada());
     QCOMPARE(linhasDaMemo(), QStringList());
     QCOMPARE(conteudo(), QByteArray("anterior\r\n"));

@@ -1,12 +1,13 @@
 // The end-to-end tests of page 5: the test documents, the data dialog TFFimAFim, the
 // checks of both variants and what a returned CF-e leaves on screen and in CFe.xml.
 
-#include "bancada.h"
 #include "app/texto.h"
+#include "bancada.h"
 #include "dialogs/tffimafim.h"
 #include "operations/pagina.h"
 #include "operations/tabteste.h"
 
+#include <optional>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -14,8 +15,6 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QStandardPaths>
-
-#include <optional>
 
 using Tipo = InteracaoRoteirizada::Tipo;
 
@@ -35,7 +34,8 @@ const QByteArray assinatura344 = QByteArray(256, '\x5a').toBase64();
 const QByteArray cauda =
     "<det nItem=\"1\"><prod><cProd>001</cProd><xProd>MiniPc Brisel</xProd><CFOP>5001</CFOP><uCom>UN</uCom>"
     "<qCom>1.0000</qCom><vUnCom>654.320</vUnCom><indRegra>A</indRegra></prod><imposto>"
-    "<vItem12741>1.00</vItem12741><ICMS><ICMS00><Orig>0</Orig><CST>00</CST><pICMS>12.00</pICMS></ICMS00></ICMS>"
+    "<vItem12741>1.00</vItem12741><ICMS><ICMS00><Orig>0</Orig><CST>00</CST><pICMS>12.00</pICMS></ICMS00></"
+    "ICMS>"
     "<PIS><PISAliq><CST>01</CST><vBC>654.32</vBC><pPIS>0.0600</pPIS></PISAliq></PIS>"
     "<COFINS><COFINSAliq><CST>01</CST><vBC>654.32</vBC><pCOFINS>0.0400</pCOFINS></COFINSAliq></COFINS>"
     "</imposto></det><total><vCFeLei12741>1.00</vCFeLei12741></total>"
@@ -60,7 +60,8 @@ const QByteArray documentoProducao =
 
 // A CF-e as a device returns it: one line, a UTF-8 name.
 const QByteArray cfeDoDispositivo =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe Id=\"CFe35240311222333000181590000040190000011234567\" "
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><CFe><infCFe "
+    "Id=\"CFe35240311222333000181590000040190000011234567\" "
     "versao=\"0.08\"><ide><cUF>35</cUF><nCFe>000001</nCFe></ide><emit><xNome>Café São João</xNome></emit>"
     "<dest/></infCFe></CFe>";
 
@@ -97,7 +98,9 @@ struct Preenchimento {
 
 InteracaoRoteirizada::RoteiroDialogo preencher(const Preenchimento& p) {
     return [p](QDialog& d) {
-        const auto edit = [&d](const char* nome) { return d.findChild<QLineEdit*>(QString::fromLatin1(nome)); };
+        const auto edit = [&d](const char* nome) {
+            return d.findChild<QLineEdit*>(QString::fromLatin1(nome));
+        };
         if (p.forma >= 0)
             d.findChild<QRadioButton*>(QStringLiteral("rgAssinaturaItem%1").arg(p.forma))->setChecked(true);
         if (p.cnpj)
@@ -114,8 +117,8 @@ InteracaoRoteirizada::RoteiroDialogo preencher(const Preenchimento& p) {
 }
 
 Preenchimento producaoCompleta() {
-    return {QStringLiteral("11222333000181"), QStringLiteral("111222333444"), QStringLiteral("16716114000172"),
-            QString::fromLatin1(assinatura344)};
+    return {QStringLiteral("11222333000181"), QStringLiteral("111222333444"),
+            QStringLiteral("16716114000172"), QString::fromLatin1(assinatura344)};
 }
 
 // xmllint's verdict on a document against the sale input schema: empty when valid.
@@ -241,13 +244,14 @@ void TestFimAFim::documentos_data() {
     QTest::newRow("ativação") << int(VarianteTeste::Ativacao) << DadosTeste{QStringLiteral("11222333000181")}
                               << documentoAtivacao;
     // The activation test takes only the taxpayer's CNPJ from the dialog.
-    QTest::newRow("ativação ignora os valores de produção") << int(VarianteTeste::Ativacao) << producao
-                                                            << documentoAtivacao;
+    QTest::newRow("ativação ignora os valores de produção")
+        << int(VarianteTeste::Ativacao) << producao << documentoAtivacao;
     QTest::newRow("produção") << int(VarianteTeste::Producao) << producao << documentoProducao;
     QTest::newRow("valores aparados")
         << int(VarianteTeste::Producao)
         << DadosTeste{QStringLiteral(" 11222333000181\t"), QStringLiteral("  111222333444"),
-                      QStringLiteral("16716114000172 "), QStringLiteral("\n") + QString::fromLatin1(assinatura344) + u' '}
+                      QStringLiteral("16716114000172 "),
+                      QStringLiteral("\n") + QString::fromLatin1(assinatura344) + u' '}
         << documentoProducao;
 
     QByteArray escapado = documentoProducao;
@@ -275,7 +279,8 @@ void TestFimAFim::documentosValidamNoEsquema() {
         QVERIFY2(erro.isEmpty(), qPrintable(erro));
     }
     // What the console builds is what was checked.
-    QCOMPARE(documentoTeste(VarianteTeste::Ativacao, {QStringLiteral("11222333000181")}).toUtf8(), documentoAtivacao);
+    QCOMPARE(documentoTeste(VarianteTeste::Ativacao, {QStringLiteral("11222333000181")}).toUtf8(),
+             documentoAtivacao);
     // An escaped signature keeps the document well-formed and in the layout.
     const QString escapado = documentoTeste(
         VarianteTeste::Producao, {QStringLiteral("11222333000181"), QStringLiteral("111222333444"),
@@ -294,7 +299,8 @@ void TestFimAFim::linhas_data() {
     QTest::newRow("CR, LF e CR LF") << QByteArray("a\rb\nc\r\nd") << QByteArrayList{"a", "b", "c", "d"};
     QTest::newRow("LF e depois CR: duas quebras") << QByteArray("a\n\rb") << QByteArrayList{"a", "", "b"};
     QTest::newRow("linhas vazias no meio") << QByteArray("a\n\n\nb\n") << QByteArrayList{"a", "", "", "b"};
-    QTest::newRow("bytes como vieram") << QByteArray("Caf\xe9\r\n\xc3\xa7") << QByteArrayList{"Caf\xe9", "\xc3\xa7"};
+    QTest::newRow("bytes como vieram")
+        << QByteArray("Caf\xe9\r\n\xc3\xa7") << QByteArrayList{"Caf\xe9", "\xc3\xa7"};
 }
 
 void TestFimAFim::linhas() {
@@ -323,9 +329,9 @@ void TestFimAFim::aparenciaDoDialogo() {
     QCOMPARE(noDialogo<QLineEdit>("EdtIEContrib")->inputMask(), QStringLiteral("999.999.999.999;_"));
     QCOMPARE(noDialogo<QLineEdit>("EdtAssinatura")->maxLength(), 344);
     QCOMPARE(pagina::rotuloDe(noDialogo<QLineEdit>("EdtAssinatura"))->text(), QStringLiteral("Texto:"));
-    for (const auto& [nome, rotulo] : {std::pair{"EdtCNPJContrib2", "CNPJ do Contribuinte:"},
-                                       std::pair{"EdtIEContrib", "IE do Contribuinte:"},
-                                       std::pair{"EdtCNPJSw", "CNPJ Software House:"}}) {
+    for (const auto& [nome, rotulo] :
+         {std::pair{"EdtCNPJContrib2", "CNPJ do Contribuinte:"},
+          std::pair{"EdtIEContrib", "IE do Contribuinte:"}, std::pair{"EdtCNPJSw", "CNPJ Software House:"}}) {
         bool achado = false;
         for (QLabel* l : d->findChildren<QLabel*>())
             achado = achado || (l->buddy() == noDialogo(nome) && l->text() == QString::fromUtf8(rotulo));
@@ -342,9 +348,12 @@ void TestFimAFim::aparenciaDoDialogo() {
     QVERIFY(noDialogo<QPushButton>("BtnOk")->isDefault());
 
     // The keyboard walks the controls in the order the user fills them.
-    const QStringList nomes{QStringLiteral("EdtCNPJContrib2"), QStringLiteral("EdtIEContrib"),
-                            QStringLiteral("EdtCNPJSw"),       QStringLiteral("rgAssinatura"),
-                            QStringLiteral("EdtAssinatura"),   QStringLiteral("Button3"),
+    const QStringList nomes{QStringLiteral("EdtCNPJContrib2"),
+                            QStringLiteral("EdtIEContrib"),
+                            QStringLiteral("EdtCNPJSw"),
+                            QStringLiteral("rgAssinatura"),
+                            QStringLiteral("EdtAssinatura"),
+                            QStringLiteral("Button3"),
                             QStringLiteral("BtnOk")};
     QStringList ordem{nomes.first()};
     for (QWidget* w = noDialogo("EdtCNPJContrib2")->nextInFocusChain(); w != noDialogo("EdtCNPJContrib2");
@@ -394,8 +403,8 @@ void TestFimAFim::dialogoLembraValores() {
     b_->ui.dialogos.push_back([&](QDialog& dd) {
         olhar(primeira)(dd);
         // The user changes everything and confirms.
-        preencher({QStringLiteral("99888777000166"), QStringLiteral("123456789012"), QStringLiteral("55444333000122"),
-                   QStringLiteral("/tmp/assinatura.txt"), 1})(dd);
+        preencher({QStringLiteral("99888777000166"), QStringLiteral("123456789012"),
+                   QStringLiteral("55444333000122"), QStringLiteral("/tmp/assinatura.txt"), 1})(dd);
     });
     b_->ui.executar(*d);
     QCOMPARE(primeira.cnpj, QStringLiteral("11222333000181"));
@@ -491,7 +500,8 @@ void TestFimAFim::okOuFechar() {
     QCOMPARE(b_->janela->estado().cancelado, 1);
 
     // Return anywhere in the dialog presses "Ok".
-    b_->ui.dialogos.push_back([this](QDialog&) { QTest::keyClick(noDialogo("EdtIEContrib"), Qt::Key_Return); });
+    b_->ui.dialogos.push_back(
+        [this](QDialog&) { QTest::keyClick(noDialogo("EdtIEContrib"), Qt::Key_Return); });
     b_->ui.executar(*dialogo());
     QCOMPARE(b_->janela->estado().cancelado, 0);
 }
@@ -545,8 +555,10 @@ void TestFimAFim::botaoTestesLimpaAPagina() {
 }
 
 void TestFimAFim::aparenciaDaPagina() {
-    QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnTesteAtivacao"))->text(), QStringLiteral("FimAFim Ativação"));
-    QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnTesteProducao"))->text(), QStringLiteral("FimAFim Produção"));
+    QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnTesteAtivacao"))->text(),
+             QStringLiteral("FimAFim Ativação"));
+    QCOMPARE(b_->controle<QPushButton>(QStringLiteral("BtnTesteProducao"))->text(),
+             QStringLiteral("FimAFim Produção"));
     QCOMPARE(naveg()->text(), QStringLiteral("Abrir no Navegador"));
     QVERIFY(!naveg()->isEnabled());
     auto* m = memo();
@@ -577,12 +589,14 @@ void TestFimAFim::verificacoes_data() {
     const QString oito = QStringLiteral("12345678");
     const QString valido = QStringLiteral("11222333000181");
 
-    QTest::newRow("ativação: código de 7") << a << QStringLiteral("1234567") << Preenchimento{valido} << codigoCurto
-                                            << QString();
+    QTest::newRow("ativação: código de 7")
+        << a << QStringLiteral("1234567") << Preenchimento{valido} << codigoCurto << QString();
     QTest::newRow("ativação: código de 7 entre brancos")
         << a << QStringLiteral("  1234567  ") << Preenchimento{valido} << codigoCurto << QString();
-    QTest::newRow("ativação: código de 8") << a << oito << Preenchimento{valido} << QString() << tituloAtivacao;
-    QTest::newRow("ativação: CNPJ vazio") << a << oito << Preenchimento{QString()} << cnpjInvalido << tituloAtivacao;
+    QTest::newRow("ativação: código de 8")
+        << a << oito << Preenchimento{valido} << QString() << tituloAtivacao;
+    QTest::newRow("ativação: CNPJ vazio")
+        << a << oito << Preenchimento{QString()} << cnpjInvalido << tituloAtivacao;
     QTest::newRow("ativação: CNPJ com dígito errado")
         << a << oito << Preenchimento{QStringLiteral("11222333000182")} << cnpjInvalido << tituloAtivacao;
     QTest::newRow("ativação: CNPJ incompleto")
@@ -590,18 +604,22 @@ void TestFimAFim::verificacoes_data() {
     QTest::newRow("ativação: CNPJ de zeros")
         << a << oito << Preenchimento{QStringLiteral("00000000000000")} << cnpjInvalido << tituloAtivacao;
     QTest::newRow("ativação: dados fechados sem Ok")
-        << a << oito << Preenchimento{.cnpj = valido, .ok = false} << QStringLiteral("(nada)") << tituloAtivacao;
+        << a << oito << Preenchimento{.cnpj = valido, .ok = false} << QStringLiteral("(nada)")
+        << tituloAtivacao;
 
     Preenchimento d = producaoCompleta();
     QTest::newRow("produção: código de 7") << p << QStringLiteral("1234567") << d << codigoCurto << QString();
     QTest::newRow("produção: completo") << p << oito << d << QString() << tituloProducao;
     QTest::newRow("produção: dados fechados sem Ok")
-        << p << oito << Preenchimento{.cnpj = valido, .ok = false} << QStringLiteral("(nada)") << tituloProducao;
+        << p << oito << Preenchimento{.cnpj = valido, .ok = false} << QStringLiteral("(nada)")
+        << tituloProducao;
     // The production test makes no check-digit test: the CNPJs go as typed.
     d.cnpj = QStringLiteral("11222333000182");
-    QTest::newRow("produção: CNPJ com dígito errado vai como digitado") << p << oito << d << QString() << tituloProducao;
+    QTest::newRow("produção: CNPJ com dígito errado vai como digitado")
+        << p << oito << d << QString() << tituloProducao;
     QTest::newRow("produção: tudo vazio")
-        << p << oito << Preenchimento{QString(), QString(), QString(), QString()} << cnpjInvalido << tituloProducao;
+        << p << oito << Preenchimento{QString(), QString(), QString(), QString()} << cnpjInvalido
+        << tituloProducao;
     QTest::newRow("produção: IE vazia antes do CNPJ da software house")
         << p << oito << Preenchimento{valido, QString(), QString(), QString()}
         << QStringLiteral("IE do Contribuinte inválido.") << tituloProducao;
@@ -609,11 +627,13 @@ void TestFimAFim::verificacoes_data() {
         << p << oito << Preenchimento{valido, QStringLiteral("111222333444"), QString(), QString()}
         << QStringLiteral("CNPJ da Software House inválido.") << tituloProducao;
     QTest::newRow("produção: assinatura vazia")
-        << p << oito << Preenchimento{valido, QStringLiteral("111222333444"), QStringLiteral("16716114000172"), QString()}
+        << p << oito
+        << Preenchimento{valido, QStringLiteral("111222333444"), QStringLiteral("16716114000172"), QString()}
         << QStringLiteral("Assinatura não pode estar em branco.") << tituloProducao;
     QTest::newRow("produção: assinatura de brancos")
         << p << oito
-        << Preenchimento{valido, QStringLiteral("111222333444"), QStringLiteral("16716114000172"), QStringLiteral("   ")}
+        << Preenchimento{valido, QStringLiteral("111222333444"), QStringLiteral("16716114000172"),
+                         QStringLiteral("   ")}
         << QStringLiteral("Assinatura não pode estar em branco.") << tituloProducao;
 }
 
@@ -642,7 +662,8 @@ void TestFimAFim::verificacoes() {
         QCOMPARE(edit1(), b_->sessaoDaUltimaChamada());
     } else {
         QVERIFY(roteiro::chamadas().isEmpty());
-        QCOMPARE(b_->ui.mensagens(), mensagem == QLatin1String("(nada)") ? QStringList() : QStringList{mensagem});
+        QCOMPARE(b_->ui.mensagens(),
+                 mensagem == QLatin1String("(nada)") ? QStringList() : QStringList{mensagem});
         QCOMPARE(edit1(), QStringLiteral("000042"));
     }
     if (mensagem.isEmpty() && variante == int(VarianteTeste::Producao)) {
@@ -659,7 +680,8 @@ void TestFimAFim::promptFechado() {
         b_->ui.exibidos.clear();
         b_->ui.dialogos.push_back(digitarEFechar(QStringLiteral("12345678")));
         b_->controle<QPushButton>(QString::fromLatin1(botao))->click();
-        QCOMPARE(b_->ui.textos(Tipo::Dialogo), QStringList{QStringLiteral("SAT - BRISEL (Valida Cód. Ativação)")});
+        QCOMPARE(b_->ui.textos(Tipo::Dialogo),
+                 QStringList{QStringLiteral("SAT - BRISEL (Valida Cód. Ativação)")});
         QCOMPARE(titulo(), QStringLiteral("anterior"));
         QCOMPARE(linhasDaMemo(), QStringList());
         QVERIFY(roteiro::chamadas().isEmpty());
@@ -671,8 +693,9 @@ void TestFimAFim::sucesso_data() {
     QTest::addColumn<QStringList>("memoEsperada");
     QTest::addColumn<QByteArray>("arquivoEsperado");
 
-    QTest::newRow("uma linha, nome em UTF-8") << cfeDoDispositivo << QStringList{separador} + cfeFormatado + QStringList{separador}
-                                              << cfeDoDispositivo + "\r\n";
+    QTest::newRow("uma linha, nome em UTF-8")
+        << cfeDoDispositivo << QStringList{separador} + cfeFormatado + QStringList{separador}
+        << cfeDoDispositivo + "\r\n";
     QByteArray emLinhas = cfeDoDispositivo;
     emLinhas.replace("<ide>", "\n<ide>").replace("</emit>", "</emit>\r\n");
     QTest::newRow("linhas do dispositivo, LF e CR LF")
@@ -683,8 +706,8 @@ void TestFimAFim::sucesso_data() {
     latin.replace("Café", "Caf\xe9");
     QStringList formatado = cfeFormatado;
     formatado[8] = QStringLiteral("      <xNome>Caf\uFFFD São João</xNome>");
-    QTest::newRow("byte que não é UTF-8") << latin << QStringList{separador} + formatado + QStringList{separador}
-                                          << latin + "\r\n";
+    QTest::newRow("byte que não é UTF-8")
+        << latin << QStringList{separador} + formatado + QStringList{separador} << latin + "\r\n";
 }
 
 void TestFimAFim::sucesso() {
@@ -757,16 +780,17 @@ void TestFimAFim::respostasQueNaoSeLeem_data() {
     QTest::addColumn<bool>("arquivoFica"); // a failure code deletes it before the message is read
 
     const QStringList sucesso{QStringLiteral("09000: Emitido com sucesso")};
-    QTest::newRow("sem o campo 5") << QByteArray("{sessao}|09000|Emitido com sucesso||") << sucesso << QStringList()
-                                   << true;
+    QTest::newRow("sem o campo 5") << QByteArray("{sessao}|09000|Emitido com sucesso||") << sucesso
+                                   << QStringList() << true;
     QTest::newRow("CF-e que não é XML")
-        << QByteArray("{sessao}|09000|Emitido com sucesso|||" + QByteArray("<CFe><a></CFe>").toBase64()) << sucesso
-        << QStringList{separador} << true;
+        << QByteArray("{sessao}|09000|Emitido com sucesso|||" + QByteArray("<CFe><a></CFe>").toBase64())
+        << sucesso << QStringList{separador} << true;
     QTest::newRow("campo 5 vazio") << QByteArray("{sessao}|09000|Emitido com sucesso|||") << sucesso
                                    << QStringList{separador} << true;
     QTest::newRow("sem mensagem") << QByteArray("{sessao}|09000") << QStringList() << QStringList() << true;
     QTest::newRow("resposta vazia") << QByteArray() << QStringList() << QStringList() << true;
-    QTest::newRow("só o código de falha") << QByteArray("{sessao}|09001") << QStringList() << QStringList() << false;
+    QTest::newRow("só o código de falha")
+        << QByteArray("{sessao}|09001") << QStringList() << QStringList() << false;
 }
 
 void TestFimAFim::respostasQueNaoSeLeem() {
@@ -804,20 +828,25 @@ void TestFimAFim::assinaturaEmArquivo_data() {
 
     const QByteArray metade1 = assinatura344.left(200), metade2 = assinatura344.mid(200);
     QTest::newRow("linhas juntadas") << metade1 + "\r\n" + metade2 + "\n" << QString() << assinatura344;
-    QTest::newRow("brancos em volta aparados") << "  " + assinatura344 + " \r\n" << QString() << assinatura344;
+    QTest::newRow("brancos em volta aparados") << "  " + assinatura344 + " \r\n"
+                                               << QString() << assinatura344;
     QTest::newRow("344 caracteres em três linhas")
         << metade1 + "\r" + metade2.left(100) + "\n" + metade2.mid(100) << QString() << assinatura344;
     QTest::newRow("345 caracteres recusados")
-        << assinatura344 + "A" << QStringLiteral("A assinatura tem 345 caracteres; a assinatura do aplicativo comercial tem no máximo 344.")
+        << assinatura344 + "A"
+        << QStringLiteral(
+               "A assinatura tem 345 caracteres; a assinatura do aplicativo comercial tem no máximo 344.")
         << QByteArray();
     QTest::newRow("arquivo vazio") << QByteArray() << QStringLiteral("Assinatura não pode estar em branco.")
                                    << QByteArray();
-    QTest::newRow("arquivo só de quebras") << QByteArray("\r\n\r\n") << QStringLiteral("Assinatura não pode estar em branco.")
-                                           << QByteArray();
+    QTest::newRow("arquivo só de quebras")
+        << QByteArray("\r\n\r\n") << QStringLiteral("Assinatura não pode estar em branco.") << QByteArray();
     QTest::newRow("arquivo que não existe")
-        << QByteArray("(nenhum)") << QStringLiteral("Arquivo especificado não foi encontrado!") << QByteArray();
+        << QByteArray("(nenhum)") << QStringLiteral("Arquivo especificado não foi encontrado!")
+        << QByteArray();
     QTest::newRow("uma pasta não é o arquivo")
-        << QByteArray("(pasta)") << QStringLiteral("Arquivo especificado não foi encontrado!") << QByteArray();
+        << QByteArray("(pasta)") << QStringLiteral("Arquivo especificado não foi encontrado!")
+        << QByteArray();
 }
 
 void TestFimAFim::assinaturaEmArquivo() {
