@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -312,6 +313,7 @@ void TabTeste::mostrarCFeDoTeste(const QByteArrayList& campos) {
         documento += linha + QStringLiteral("\r\n");
     adicionarLinhas(linhasDeTexto(sat::FormatXMLString(documento)));
     adicionarLinhas({separador});
+    MemoCFe->moveCursor(QTextCursor::Start); // the document from its beginning
     if (gravarCFe(linhasDeBytes(cfe)))
         BtnNaveg->setEnabled(true);
 }
@@ -369,6 +371,7 @@ void TabTeste::consultar(bool fiscal) {
         QByteArrayList linhasDoArquivo = campos;
         if (sat::campo(campos, 1) == "06000")
             mostrarVenda(campos, linhasDoArquivo);
+        MemoCFe->moveCursor(QTextCursor::Start);
         gravarCFe(linhasDoArquivo);
     });
 }

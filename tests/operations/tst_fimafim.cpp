@@ -180,6 +180,7 @@ private slots:
     void assinaturaEmArquivo_data();
     void assinaturaEmArquivo();
     void cfeQueNaoSeGrava();
+    void respostaLongaNaoAlargaAJanela();
 
 private:
     QPlainTextEdit* memo() const { return b_->controle<QPlainTextEdit>(QStringLiteral("MemoCFe")); }
@@ -724,6 +725,7 @@ void TestFimAFim::sucesso() {
     QCOMPARE(edit1(), b_->sessaoDaUltimaChamada());
     QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("09000: Emitido com sucesso")});
     QCOMPARE(linhasDaMemo(), memoEsperada);
+    QCOMPARE(memo()->textCursor().position(), 0); // shown from its beginning
     QCOMPARE(conteudo(arquivoCFe()), arquivoEsperado);
     QVERIFY(naveg()->isEnabled());
     QCOMPARE(titulo(), tituloAtivacao);
@@ -890,6 +892,16 @@ void TestFimAFim::cfeQueNaoSeGrava() {
     QVERIFY(!naveg()->isEnabled());
     QCOMPARE(linhasDaMemo().size(), cfeFormatado.size() + 2); // what was shown stays
     QVERIFY(QFileInfo(arquivoCFe()).isDir());
+}
+
+void TestFimAFim::respostaLongaNaoAlargaAJanela() {
+    QVERIFY(b_->mostrar());
+    const QSize tamanho = b_->janela->size();
+    testarAtivacao(respostaDeSucesso(cfeDoDispositivo));
+    QVERIFY(b_->barraDeStatus().endsWith(QStringLiteral(" ...")));
+    QVERIFY(b_->janela->minimumSizeHint().width() <= tamanho.width());
+    QTest::qWait(100); // the window would take its new minimum on the next layout pass
+    QCOMPARE(b_->janela->size(), tamanho);
 }
 
 QTEST_MAIN(TestFimAFim)
