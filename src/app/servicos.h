@@ -26,7 +26,8 @@ public:
     virtual settings::ParameterStore& cds() = 0;
     // codigoativacao and cancelado, which the code prompt fills.
     virtual EstadoConsole& estado() = 0;
-    // The executable's folder, where the files beside the program (ConfRede.xml) live.
+    // The executable's folder, where the files kept beside the program (ConfRede.xml,
+    // CFe.xml) live.
     virtual QString pastaDoExecutavel() const = 0;
 
     // Echoes an answer (decoded, cut to 110 characters) in the status bar; an empty

@@ -199,6 +199,9 @@ void TFAtivacao::criarJanela() {
     StatusBar->setFixedHeight(19);
     painelStatus_ = new QLabel(StatusBar);
     painelStatus_->setObjectName(QStringLiteral("StatusPanel0"));
+    // A long answer (a test's CF-e runs past the 110 characters shown) is cut at the
+    // panel's edge instead of widening the window.
+    painelStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     StatusBar->addWidget(painelStatus_, 1);
     setStatusBar(StatusBar);
 

@@ -1,21 +1,91 @@
 #pragma once
 
+#include <optional>
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
 class ServicosDaPagina;
+class TFFimAFim;
 
-// Page 5, the device tests. For now it holds the session box `Edit1`: after every
-// library call it shows the session number that call used.
+// The two end-to-end tests: the activation kind fills the software house's CNPJ,
+// the signature and the IE with zeros; the production kind sends what the user gave
+// and names a recipient.
+enum class VarianteTeste { Ativacao, Producao };
+
+struct DadosTeste {
+    QString cnpjContribuinte = {};
+    QString ieContribuinte = {};
+    QString cnpjSoftwareHouse = {};
+    QString assinatura = {};
+};
+
+// The CF-e test document handed to TesteFimAFim: one line, no blanks between tags.
+// The values are written as XML text (escaped), so a stray "&" or "<" in a signature
+// cannot change the document's structure.
+QString documentoTeste(VarianteTeste variante, const DadosTeste& dados);
+
+// The lines of a text as a memo reads it: a line ends at CR, LF or CR LF, and a break
+// at the very end starts no further line. An empty text has no line.
+QByteArrayList linhasDeBytes(const QByteArray& texto);
+QStringList linhasDeTexto(const QString& texto);
+
+// The CF-e a sale answer carries: the answer's fields (its line breaks also separate)
+// from the 6th to the 6th from last joined, as a sale answer may split the Base64 over
+// two fields, then decoded (characters outside the alphabet are skipped).
+QByteArray cfeDaVenda(const QByteArray& retorno);
+
+// The bytes of CFe.xml: every line followed by CR LF, each byte as it was.
+QByteArray conteudoCFe(const QByteArrayList& linhas);
+
+// Page 5: the end-to-end tests of the device, the queries of earlier sessions and the
+// CF-e they return. Every library call of the console leaves its session number in
+// the session box `Edit1`, the input of "Consulta Sessão".
 class TabTeste final : public QWidget {
     Q_OBJECT
 public:
     explicit TabTeste(ServicosDaPagina& servicos, QWidget* parent = nullptr);
 
-    // Side-bar "Testes": shows the page.
+    // Side-bar "Testes": an empty page, "Abrir no Navegador" disabled until a test
+    // returns a CF-e.
     void BtnTestefimafimClick();
 
+    void BtnTesteAtivacaoClick();
+    void BtnTesteProducaoClick();
+    void BtnSessaoClick();
+    void BtnSessaoFiscalClick();
+    // Opens CFe.xml with its associated program, when there is one and the memo shows
+    // something.
+    void BtnNavegClick();
+
+    // The file the tests and queries write, beside the executable.
+    QString arquivoCFe() const;
+
 private:
+    void testar(VarianteTeste variante);
+    // The signature the production test sends: the typed text, or the text of the
+    // chosen file. Nothing (the user already told why) when it cannot be had.
+    std::optional<QString> assinaturaDeProducao();
+    void mostrarCFeDoTeste(const QByteArrayList& campos);
+    void consultar(bool fiscal);
+    void mostrarVenda(const QByteArrayList& campos, QByteArrayList& linhasDoArquivo);
+    bool gravarCFe(const QByteArrayList& linhas);
+    void adicionarLinhas(const QStringList& linhas);
+
     ServicosDaPagina& servicos_;
+    TFFimAFim* FFimAFim;
+    QLabel* Panel4;
+    QPlainTextEdit* MemoCFe;
+    QPushButton* BtnTesteAtivacao;
+    QPushButton* BtnTesteProducao;
+    QPushButton* BtnNaveg;
     QLineEdit* Edit1;
+    QPushButton* BtnSessao;
+    QPushButton* BtnSessaoFiscal;
 };

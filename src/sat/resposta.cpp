@@ -117,8 +117,13 @@ QString escapar(QStringView texto, bool atributo) {
     }
     return saida;
 }
-QString escaparTexto(QStringView texto) { return escapar(texto, false); }
 QString escaparAtributo(QStringView texto) { return escapar(texto, true); }
+
+} // namespace
+
+QString escaparTexto(QStringView texto) { return escapar(texto, false); }
+
+namespace {
 
 // The declaration as the document wrote it, rebuilt with its own version, encoding
 // and standalone values (the stream reader does not say whether "standalone" was given).

@@ -49,6 +49,10 @@ std::optional<QString> textoSefaz(const QByteArrayList& campos);
 // that turns a short answer into their own failure outcome.
 const QByteArray& campo(const QByteArrayList& campos, qsizetype posicao);
 
+// Text as the content of an XML element: "&", "<" and ">" escaped, everything else
+// as it is.
+QString escaparTexto(QStringView texto);
+
 // The XML document re-indented: its declaration kept, each element on its own line,
 // two spaces per level, CR LF after every line. Throws std::runtime_error with the
 // parser's message, line and column when the text is not well-formed.

@@ -23,6 +23,8 @@ private slots:
     void formatXml_data();
     void formatXml();
     void formatXmlInvalido();
+    void escapeDeTexto_data();
+    void escapeDeTexto();
 };
 
 void TestResposta::separacao_data() {
@@ -183,6 +185,28 @@ void TestResposta::formatXmlInvalido() {
     } catch (const std::runtime_error& e) {
         QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("linha 1")), e.what());
     }
+}
+
+void TestResposta::escapeDeTexto_data() {
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("escapado");
+    QTest::newRow("vazio") << QString() << QString();
+    QTest::newRow("algarismos e Base64 ficam como estão")
+        << QStringLiteral("11222333000181 aB+/09==") << QStringLiteral("11222333000181 aB+/09==");
+    QTest::newRow("acentos ficam") << QStringLiteral("Ativação") << QStringLiteral("Ativação");
+    QTest::newRow("e comercial") << QStringLiteral("a&b") << QStringLiteral("a&amp;b");
+    QTest::newRow("uma etiqueta não abre elemento")
+        << QStringLiteral("</signAC><x>") << QStringLiteral("&lt;/signAC&gt;&lt;x&gt;");
+    QTest::newRow("referência já escrita é escapada de novo")
+        << QStringLiteral("&amp;") << QStringLiteral("&amp;amp;");
+    QTest::newRow("aspas e quebras são texto comum")
+        << QStringLiteral("\"'\t\n") << QStringLiteral("\"'\t\n");
+}
+
+void TestResposta::escapeDeTexto() {
+    QFETCH(QString, texto);
+    QFETCH(QString, escapado);
+    QCOMPARE(escaparTexto(texto), escapado);
 }
 
 QTEST_APPLESS_MAIN(TestResposta)
