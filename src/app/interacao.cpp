@@ -39,7 +39,10 @@ QString InteracaoQt::arquivoParaAbrir(const QString& titulo, const QString& filt
 }
 
 QString InteracaoQt::arquivoParaSalvar(const QString& titulo, const QString& filtro, const QString& nomeSugerido) {
-    return QFileDialog::getSaveFileName(janela_, titulo, nomeSugerido, filtro);
+    // Choosing a name writes nothing: the file is written (and replaced) only by the
+    // command that saves, so the dialog does not ask about an existing file.
+    return QFileDialog::getSaveFileName(janela_, titulo, nomeSugerido, filtro, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 void InteracaoQt::abrirComProgramaAssociado(const QString& alvo) {

@@ -6,6 +6,7 @@
 #include "operations/tabativar.h"
 #include "operations/tabcodativa.h"
 #include "operations/tabduvra.h"
+#include "operations/tablog.h"
 #include "operations/tabstatus.h"
 #include "operations/tabteste.h"
 #include "platform/platform.h"
@@ -99,7 +100,6 @@ QWidget* emConstrucao(ServicosDaPagina&) {
 constexpr char TabAssocAss[] = "TabAssocAss", Panel5[] = "Panel5", tituloAssoc[] = "ASSOCIAR APLIC. COMERCIAL";
 constexpr char TabBloq[] = "TabBloq", Panel6[] = "Panel6", tituloBloq[] = "BLOQUEAR/DESBLOQUEAR";
 constexpr char TabConfRede[] = "TabConfRede", Panel8[] = "Panel8", tituloRede[] = "CONFIGURAÇÕES DE REDE";
-constexpr char TabLog[] = "TabLog", Panel11[] = "Panel11", tituloLog[] = "EXTRAÇÃO DOS LOGS";
 constexpr char TavAtualizaSW[] = "TavAtualizaSW", Panel12[] = "Panel12", tituloSW[] = "ATUALIZAR SOFTWARE BÁSICO";
 // Page 7 is never selected and holds nothing but its frame.
 constexpr char TabCSR[] = "TabCSR", Panel9[] = "Panel9", semTitulo[] = "";
@@ -116,7 +116,7 @@ constexpr LinhaDePagina paginas[] = {
     {emConstrucao<TabConfRede, Panel8, tituloRede>, {{{"BtnConfRede", mostrarPagina}}}},
     {emConstrucao<TabCSR, Panel9, semTitulo>, {}},
     {criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
-    {emConstrucao<TabLog, Panel11, tituloLog>, {{{"BitLogs", mostrarPagina}, {"BitSuperLog", mostrarPagina}}}},
+    {criar<TabLog>, {{{"BitLogs", comando<&TabLog::BitLogsClick>}, {"BitSuperLog", comando<&TabLog::BitSuperLogClick>}}}},
     {emConstrucao<TavAtualizaSW, Panel12, tituloSW>, {{{"BitAtualizaSW", mostrarPagina}}}},
 };
 
