@@ -4,11 +4,13 @@
 #include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
 #include "operations/tabativar.h"
+#include "operations/tabbloq.h"
 #include "operations/tabcodativa.h"
 #include "operations/tabduvra.h"
 #include "operations/tablog.h"
 #include "operations/tabstatus.h"
 #include "operations/tabteste.h"
+#include "operations/tavatualizasw.h"
 #include "platform/platform.h"
 #include "sat/resposta.h"
 
@@ -98,9 +100,7 @@ QWidget* emConstrucao(ServicosDaPagina&) {
     return pagina;
 }
 constexpr char TabAssocAss[] = "TabAssocAss", Panel5[] = "Panel5", tituloAssoc[] = "ASSOCIAR APLIC. COMERCIAL";
-constexpr char TabBloq[] = "TabBloq", Panel6[] = "Panel6", tituloBloq[] = "BLOQUEAR/DESBLOQUEAR";
 constexpr char TabConfRede[] = "TabConfRede", Panel8[] = "Panel8", tituloRede[] = "CONFIGURAÇÕES DE REDE";
-constexpr char TavAtualizaSW[] = "TavAtualizaSW", Panel12[] = "Panel12", tituloSW[] = "ATUALIZAR SOFTWARE BÁSICO";
 // Page 7 is never selected and holds nothing but its frame.
 constexpr char TabCSR[] = "TabCSR", Panel9[] = "Panel9", semTitulo[] = "";
 
@@ -111,13 +111,13 @@ constexpr LinhaDePagina paginas[] = {
     {criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
     {criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
     {emConstrucao<TabAssocAss, Panel5, tituloAssoc>, {{{"BtnAssocAssin", mostrarPagina}}}},
-    {emConstrucao<TabBloq, Panel6, tituloBloq>, {{{"BtnBloquearSAT", mostrarPagina}}}},
+    {criar<TabBloq>, {{{"BtnBloquearSAT", comando<&TabBloq::BtnBloquearSATClick>}}}},
     {criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
     {emConstrucao<TabConfRede, Panel8, tituloRede>, {{{"BtnConfRede", mostrarPagina}}}},
     {emConstrucao<TabCSR, Panel9, semTitulo>, {}},
     {criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
     {criar<TabLog>, {{{"BitLogs", comando<&TabLog::BitLogsClick>}, {"BitSuperLog", comando<&TabLog::BitSuperLogClick>}}}},
-    {emConstrucao<TavAtualizaSW, Panel12, tituloSW>, {{{"BitAtualizaSW", mostrarPagina}}}},
+    {criar<TavAtualizaSW>, {{{"BitAtualizaSW", comando<&TavAtualizaSW::BitAtualizaSWClick>}}}},
 };
 
 } // namespace
