@@ -21,9 +21,9 @@ const QByteArray inicio = "SAT|info|==================== SuperLog ==============
 const QByteArray fim = "SAT|info|===================================================";
 
 // A device log with one SuperLog section, its lines ended with CR LF.
-const QByteArray logComSecao = data + "SAT|info|Sessao 000001 ConsultarSAT: 08000\r\n" + data + inicio + "\r\n" + data +
-                               "SAT|info|Numero de serie ........ 900004019\r\n" + data + fim + "\r\n" + data +
-                               "SAT|info|Sessao 000002 ExtrairLogs: 15000\r\n";
+const QByteArray logComSecao = data + "SAT|info|Sessao 000001 ConsultarSAT: 08000\r\n" + data + inicio +
+                               "\r\n" + data + "SAT|info|Numero de serie ........ 900004019\r\n" + data +
+                               fim + "\r\n" + data + "SAT|info|Sessao 000002 ExtrairLogs: 15000\r\n";
 
 QByteArray respostaComLog(const QByteArray& log) {
     return "{sessao}|15000|Transferência completa|||" + log.toBase64();
@@ -80,9 +80,13 @@ private:
     std::unique_ptr<Bancada> b_;
 };
 
-void TestLogs::init() { b_ = std::make_unique<Bancada>(); }
+void TestLogs::init() {
+    b_ = std::make_unique<Bancada>();
+}
 
-void TestLogs::cleanup() { b_.reset(); }
+void TestLogs::cleanup() {
+    b_.reset();
+}
 
 void TestLogs::pagina() {
     QCOMPARE(titulo()->text(), QStringLiteral("EXTRAÇÃO DOS LOGS"));
@@ -146,7 +150,8 @@ void TestLogs::extrairLogs() {
     QCOMPARE(chamada.funcao, QStringLiteral("ExtrairLogs"));
     QCOMPARE(chamada.argumentos, QVariantList{QByteArray("abcd1234")}); // trimmed
     QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("EdtCodAtiv5"))->text(), QStringLiteral("abcd1234"));
-    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(), QString::fromLatin1(b_->sessaoDaUltimaChamada()));
+    QCOMPARE(b_->controle<QLineEdit>(QStringLiteral("Edit1"))->text(),
+             QString::fromLatin1(b_->sessaoDaUltimaChamada()));
     QVERIFY(b_->barraDeStatus().startsWith(QString::fromLatin1(b_->sessaoDaUltimaChamada() + "|15000|")));
     QCOMPARE(memo()->toPlainText(), texto);
     // The prompt, and nothing else: no message on success.
@@ -199,7 +204,8 @@ void TestLogs::codigoDe7Recusado() {
 }
 
 void TestLogs::recusaDoDispositivo() {
-    extrair("BitSuperLog", QStringLiteral("12345678"), "{sessao}|15001|Código de ativação inválido|777|Mensagem da SEFAZ");
+    extrair("BitSuperLog", QStringLiteral("12345678"),
+            "{sessao}|15001|Código de ativação inválido|777|Mensagem da SEFAZ");
     QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("15001: Código de ativação inválido")});
     QVERIFY(memo()->toPlainText().isEmpty());
     // The SEFAZ message comes after the answer's message.
@@ -276,7 +282,8 @@ void TestLogs::salvar() {
     edtLogs()->setText(arquivo);
     QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BtnLog2")), Qt::LeftButton);
 
-    QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("Arquivo ") + arquivo + QStringLiteral(" salvo com sucesso")});
+    QCOMPARE(b_->ui.mensagens(),
+             QStringList{QStringLiteral("Arquivo ") + arquivo + QStringLiteral(" salvo com sucesso")});
     // The memo's lines, each followed by CR LF (never CR CR LF), in the 8-bit code page.
     QCOMPARE(lerArquivo(arquivo), logComSecao + "Situa\xe7\xe3o\r\n\r\n" + hifens.toLatin1() + "\r\n");
     QCOMPARE(memo()->toPlainText(), texto);
@@ -286,8 +293,8 @@ void TestLogs::salvar() {
     b_->ui.exibidos.clear();
     QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BtnLog2")), Qt::LeftButton);
     QCOMPARE(b_->ui.mensagens().size(), 1);
-    QCOMPARE(lerArquivo(arquivo), "\r\n   " + inicio + "\r\n   SAT|info|Numero de serie ........ 900004019\r\n   " + fim +
-                                      "\r\n");
+    QCOMPARE(lerArquivo(arquivo),
+             "\r\n   " + inicio + "\r\n   SAT|info|Numero de serie ........ 900004019\r\n   " + fim + "\r\n");
 }
 
 void TestLogs::salvarSemNome() {
@@ -303,11 +310,13 @@ void TestLogs::salvarSemNome() {
 void TestLogs::salvarEmCaminhoImpossivel() {
     extrair("BitLogs", QStringLiteral("12345678"), respostaComLog("a\n"));
     b_->ui.exibidos.clear();
-    for (const QString& arquivo : {b_->pasta.filePath(QStringLiteral("não existe/log.txt")), b_->pasta.path()}) {
+    for (const QString& arquivo :
+         {b_->pasta.filePath(QStringLiteral("não existe/log.txt")), b_->pasta.path()}) {
         b_->ui.exibidos.clear();
         edtLogs()->setText(arquivo);
         QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BtnLog2")), Qt::LeftButton);
-        QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("Erro ao tentar salvar o arquivo: ") + arquivo});
+        QCOMPARE(b_->ui.mensagens(),
+                 QStringList{QStringLiteral("Erro ao tentar salvar o arquivo: ") + arquivo});
         QCOMPARE(memo()->toPlainText(), QStringLiteral("a\n\n") + hifens);
     }
 }
