@@ -39,10 +39,8 @@ void MemoDeLinhas::esvaziar() {
     inteiras_.clear();
 }
 
-void MemoDeLinhas::definirTexto(QString texto) {
-    inteiras_.clear();
-    linhas_ = 0;
-
+MemoDeLinhas::Preparado MemoDeLinhas::preparar(QString texto) {
+    Preparado p;
     // One pass, in place: each line is moved down over the line breaks taken out and,
     // when the widget must show it otherwise, replaced by what it shows (never longer).
     QChar* d = texto.data();
@@ -64,7 +62,7 @@ void MemoDeLinhas::definirTexto(QString texto) {
                 c = QChar(sinalDe(c.unicode()));
             if (exibida.size() > limiteDeLinha)
                 exibida = linhaExibivel(exibida);
-            inteiras_.insert(linhas_, std::move(inteira));
+            p.inteiras.insert(p.linhas, std::move(inteira));
             std::memcpy(static_cast<void*>(d + w), exibida.constData(), sizeof(QChar) * exibida.size());
             w += exibida.size();
         } else {
@@ -72,17 +70,24 @@ void MemoDeLinhas::definirTexto(QString texto) {
                 std::memmove(static_cast<void*>(d + w), d + r, sizeof(QChar) * tamanho);
             w += tamanho;
         }
-        ++linhas_;
+        ++p.linhas;
         r = fim + 1;
         if (r < n)
             d[w++] = u'\n';
     }
     texto.truncate(w);
+    p.exibido = std::move(texto);
+    return p;
+}
 
+void MemoDeLinhas::definirTexto(QString texto) {
+    Preparado p = preparar(std::move(texto));
+    linhas_ = p.linhas;
+    inteiras_ = std::move(p.inteiras);
     if (linhas_ == 0)
         memo_->clear();
     else
-        memo_->setPlainText(texto);
+        memo_->setPlainText(p.exibido);
 }
 
 QString MemoDeLinhas::linha(qsizetype i) const {

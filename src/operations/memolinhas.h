@@ -32,6 +32,15 @@ public:
     // std::move is worked on in place, without a copy).
     void definirTexto(QString texto);
 
+    // The work definirTexto does before the widget's own: what the widget is given
+    // (lines joined by line feeds) and what is kept beside it.
+    struct Preparado {
+        QString exibido;
+        qsizetype linhas = 0;
+        QHash<qsizetype, QString> inteiras;
+    };
+    static Preparado preparar(QString texto);
+
     qsizetype linhas() const { return linhas_; }
     // Line i as it came, also when the widget shows it otherwise.
     QString linha(qsizetype i) const;
