@@ -77,8 +77,10 @@ TabBloq::TabBloq(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent),
 void TabBloq::showEvent(QShowEvent* evento) {
     QWidget::showEvent(evento);
     if (!evento->spontaneous())  // not when the window comes back from the task bar
-        EdtCodAtiv6->setFocus(); // TabBloqShow
+        TabBloqShow();
 }
+
+void TabBloq::TabBloqShow() { EdtCodAtiv6->setFocus(); }
 
 void TabBloq::BtnBloquearSATClick() {
     EdtCodAtiv6->clear();

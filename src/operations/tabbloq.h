@@ -39,6 +39,9 @@ protected:
     void showEvent(QShowEvent* evento) override;
 
 private:
+    // The page's show handler: the keyboard focus in the code box.
+    void TabBloqShow();
+
     ServicosDaPagina& servicos_;
     QLineEdit* EdtCodAtiv6;
     QPushButton* BitBtn5;

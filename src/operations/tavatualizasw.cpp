@@ -33,8 +33,10 @@ TavAtualizaSW::TavAtualizaSW(ServicosDaPagina& servicos, QWidget* parent)
 void TavAtualizaSW::showEvent(QShowEvent* evento) {
     QWidget::showEvent(evento);
     if (!evento->spontaneous())  // not when the window comes back from the task bar
-        EdtCodAtiv7->setFocus(); // TavAtualizaSWShow
+        TavAtualizaSWShow();
 }
+
+void TavAtualizaSW::TavAtualizaSWShow() { EdtCodAtiv7->setFocus(); }
 
 void TavAtualizaSW::BitAtualizaSWClick() {
     EdtCodAtiv7->clear();

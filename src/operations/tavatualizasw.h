@@ -22,6 +22,9 @@ protected:
     void showEvent(QShowEvent* evento) override;
 
 private:
+    // The page's show handler: the keyboard focus in the code box.
+    void TavAtualizaSWShow();
+
     ServicosDaPagina& servicos_;
     QLineEdit* EdtCodAtiv7;
     QPushButton* BtnAtualizarSW;

@@ -5,10 +5,13 @@
 #include "bancada.h"
 #include "operations/tablog.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
 
 using Tipo = InteracaoRoteirizada::Tipo;
 
@@ -50,6 +53,7 @@ private slots:
     void ultimaExtracaoFica();
 
     void escolherArquivo();
+    void dialogoDeSalvarNaoPergunta();
     void salvar();
     void salvarSemNome();
     void salvarEmCaminhoImpossivel();
@@ -271,6 +275,25 @@ void TestLogs::escolherArquivo() {
         QVERIFY(d.texto.isEmpty());
     }
     QVERIFY(roteiro::chamadas().isEmpty());
+}
+
+void TestLogs::dialogoDeSalvarNaoPergunta() {
+    // Choosing the name writes nothing, so the real dialog does not ask about an
+    // existing file; "Salvar" replaces it later.
+    InteracaoQt ui;
+    bool visto = false;
+    bool naoPergunta = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialogo == nullptr)
+            return;
+        visto = true;
+        naoPergunta = dialogo->testOption(QFileDialog::DontConfirmOverwrite);
+        dialogo->reject();
+    });
+    QVERIFY(ui.arquivoParaSalvar(QString(), QString(), QString()).isEmpty());
+    QVERIFY(visto);
+    QVERIFY(naoPergunta);
 }
 
 void TestLogs::salvar() {
