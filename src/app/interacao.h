@@ -21,7 +21,8 @@ public:
     virtual void mensagemSemDono(const QString& titulo, const QString& texto) = 0;
     // Shows a dialog modally and returns its result code.
     virtual int executar(QDialog& dialogo) = 0;
-    // File dialogs; an empty text when the user cancels.
+    // File dialogs; an empty text when the user cancels. The save dialog only chooses
+    // a name and does not ask before an existing file is named.
     virtual QString arquivoParaAbrir(const QString& titulo, const QString& filtro) = 0;
     virtual QString arquivoParaSalvar(const QString& titulo, const QString& filtro,
                                       const QString& nomeSugerido) = 0;

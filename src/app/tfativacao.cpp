@@ -7,11 +7,14 @@
 #include "operations/pagina.h"
 #include "operations/tabassocass.h"
 #include "operations/tabativar.h"
+#include "operations/tabbloq.h"
 #include "operations/tabcodativa.h"
 #include "operations/tabconfrede.h"
 #include "operations/tabduvra.h"
+#include "operations/tablog.h"
 #include "operations/tabstatus.h"
 #include "operations/tabteste.h"
+#include "operations/tavatualizasw.h"
 #include "platform/diagnostico.h"
 #include "platform/platform.h"
 #include "sat/executorremoto.h"
@@ -97,24 +100,13 @@ void comando(QWidget& pagina) {
     (static_cast<typename ClasseDoComando<decltype(Metodo)>::Tipo&>(pagina).*Metodo)();
 }
 
-// A button that only shows its page: the page's own show handler does the rest.
-void mostrarPagina(QWidget& pagina) {
-    static_cast<QStackedWidget*>(pagina.parentWidget())->setCurrentWidget(&pagina);
-}
-
-// A page whose commands are still to come: its frame and title.
-template <const char* Nome, const char* Painel, const char* Titulo>
-QWidget* emConstrucao(ServicosDaPagina&) {
+// Page 7 is never selected and holds nothing but its frame.
+QWidget* criarTabCSR(ServicosDaPagina&) {
     auto* pagina = new QWidget;
-    pagina::preparar(pagina, Nome);
-    pagina::criarPainelTitulo(pagina, Painel, QString::fromUtf8(Titulo));
+    pagina::preparar(pagina, "TabCSR");
+    pagina::criarPainelTitulo(pagina, "Panel9", QString());
     return pagina;
 }
-constexpr char TabBloq[] = "TabBloq", Panel6[] = "Panel6", tituloBloq[] = "BLOQUEAR/DESBLOQUEAR";
-constexpr char TabLog[] = "TabLog", Panel11[] = "Panel11", tituloLog[] = "EXTRAÇÃO DOS LOGS";
-constexpr char TavAtualizaSW[] = "TavAtualizaSW", Panel12[] = "Panel12", tituloSW[] = "ATUALIZAR SOFTWARE BÁSICO";
-// Page 7 is never selected and holds nothing but its frame.
-constexpr char TabCSR[] = "TabCSR", Panel9[] = "Panel9", semTitulo[] = "";
 
 // The one place that names the pages: in index order (a page is selected by its
 // position), each with the side-bar buttons that lead to it and what they do.
@@ -123,13 +115,14 @@ constexpr LinhaDePagina paginas[] = {
     {criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
     {criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
     {criar<TabAssocAss>, {{{"BtnAssocAssin", comando<&TabAssocAss::BtnAssocAssinClick>}}}},
-    {emConstrucao<TabBloq, Panel6, tituloBloq>, {{{"BtnBloquearSAT", mostrarPagina}}}},
+    {criar<TabBloq>, {{{"BtnBloquearSAT", comando<&TabBloq::BtnBloquearSATClick>}}}},
     {criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
     {criar<TabConfRede>, {{{"BtnConfRede", comando<&TabConfRede::BtnConfRedeClick>}}}},
-    {emConstrucao<TabCSR, Panel9, semTitulo>, {}},
+    {criarTabCSR, {}},
     {criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
-    {emConstrucao<TabLog, Panel11, tituloLog>, {{{"BitLogs", mostrarPagina}, {"BitSuperLog", mostrarPagina}}}},
-    {emConstrucao<TavAtualizaSW, Panel12, tituloSW>, {{{"BitAtualizaSW", mostrarPagina}}}},
+    {criar<TabLog>,
+     {{{"BitLogs", comando<&TabLog::BitLogsClick>}, {"BitSuperLog", comando<&TabLog::BitSuperLogClick>}}}},
+    {criar<TavAtualizaSW>, {{{"BitAtualizaSW", comando<&TavAtualizaSW::BitAtualizaSWClick>}}}},
 };
 
 } // namespace

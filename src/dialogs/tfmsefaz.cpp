@@ -1,5 +1,7 @@
 #include "dialogs/tfmsefaz.h"
 
+#include "app/linhaslongas.h"
+
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -19,4 +21,4 @@ TFMSefaz::TFMSefaz(QWidget* parent)
     layout->addWidget(MemoSefaz);
 }
 
-void TFMSefaz::definirTexto(const QString& texto) { MemoSefaz->setPlainText(texto); }
+void TFMSefaz::definirTexto(const QString& texto) { MemoSefaz->setPlainText(textoExibivel(texto)); }

@@ -10,7 +10,8 @@ class TFMSefaz final : public QDialog {
 public:
     explicit TFMSefaz(QWidget* parent = nullptr);
 
-    // Replaces the text shown; the window keeps it until the next display.
+    // Replaces the text shown; the window keeps it until the next display. A line
+    // longer than limiteDeLinha is shown by its start and its length.
     void definirTexto(const QString& texto);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "app/caminhosat.h"
 #include "app/estado.h"
+#include "app/linhaslongas.h"
 #include "app/servicos.h"
 #include "app/texto.h"
 #include "operations/pagina.h"
@@ -146,7 +147,7 @@ void TabStatus::BtnStatusClick() {
             servicos_.ui().mensagem(sat::mensagemResposta(campos));
             return;
         }
-        MemoStatus->setPlainText(relatorioStatus(campos).join(u'\n'));
+        MemoStatus->setPlainText(textoExibivel(relatorioStatus(campos).join(u'\n')));
     });
     servicos_.MostraMSefaz(campos);
 }

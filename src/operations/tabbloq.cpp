@@ -1,0 +1,102 @@
+#include "operations/tabbloq.h"
+
+#include "app/caminhosat.h"
+#include "app/servicos.h"
+#include "app/texto.h"
+#include "operations/pagina.h"
+#include "operations/tablog.h"
+#include "sat/resposta.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTextEdit>
+
+const QString avisoDesativacao = QStringLiteral(
+    "Atenção:\n\r"
+    "Verifique se após finalizar esta função o LED \"SAT Bloqueado\" está piscando.\n\r"
+    "Isto indica que o processo de DESATIVAÇÂO foi concluído na retaguarda da SEFAZ.\n\r"
+    "Para que o SAT recupere as configurações de fábrica você deve agora pressionar o botão reset por "
+    "5 segundos.\n\r"
+    "Por favor aguarde.\n\r"
+    "Esta função pode demorar alguns minutos.\n\n\r"
+    "Clique OK para continuar.");
+
+void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* edit,
+                      sat::FuncoesSAT::TBloquearSAT sat::FuncoesSAT::*entrada) {
+    const QString codigo = aparar(edit->text());
+    if (codigo.size() < 8) {
+        servicos.ui().mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+        edit->clear();
+        return;
+    }
+    esvaziarMemoLogs(servicos);
+    if (servicos.caminho().chamar(entrada, codigo)) {
+        const QByteArrayList campos = sat::campos(servicos.caminho().retorno());
+        pagina::ignorarFalhas([&] { servicos.ui().mensagem(sat::mensagemResposta(campos)); });
+        servicos.MostraMSefaz(campos);
+    }
+    edit->clear();
+}
+
+TabBloq::TabBloq(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+    pagina::preparar(this, "TabBloq");
+    pagina::criarPainelTitulo(this, "Panel6", QStringLiteral("BLOQUEAR/DESBLOQUEAR"));
+
+    EdtCodAtiv6 = pagina::criarEditCodigo(
+        this, "EdtCodAtiv6", QStringLiteral("Digite o Código de Ativação do SAT:"), {27, 75}, 334);
+
+    const auto botao = [this](const char* nome, const char* legenda, int esquerda) {
+        auto* b = new QPushButton(QString::fromUtf8(legenda), this);
+        b->setObjectName(QString::fromLatin1(nome));
+        b->setGeometry(esquerda, 113, 102, 29);
+        return b;
+    };
+    BitBtn5 = botao("BitBtn5", "Desbloquear", 27);
+    BitBloquSAT = botao("BitBloquSAT", "Bloquear", 143);
+    BitDesatSAT = botao("BitDesatSAT", "Desativar", 259);
+    servicos_.aoClicar(BitBtn5, [this] { BitBtn5Click(); });
+    servicos_.aoClicar(BitBloquSAT, [this] { BitBloquSATClick(); });
+    servicos_.aoClicar(BitDesatSAT, [this] { BitDesatSATClick(); });
+    pagina::definirBotaoPadrao(this, BitBtn5);
+
+    Memo1 = pagina::criarAviso(
+        this, "Memo1",
+        {QString(), QStringLiteral("ATENÇÃO: "),
+         QStringLiteral("ESTAS OPÇÕES REFEREM-SE APENAS AO BLOQUEIO PELO CONTRIBUINTE. AS "),
+         QStringLiteral("MESMAS NÃO TEM  EFEITO PARA CASOS  DE BLOQUEIO PELA SEFAZ, OU "),
+         QStringLiteral("BLOQUEIO AUTONOMO OU BLOQUEIO DEVIDO A ERRO DO CÓDIGO DE "),
+         QStringLiteral("ATIVAÇÃO."), QString(), QString()});
+    Memo1->setFixedHeight(120);
+
+    setTabOrder(EdtCodAtiv6, BitBtn5);
+    setTabOrder(BitBtn5, BitBloquSAT);
+    setTabOrder(BitBloquSAT, BitDesatSAT);
+}
+
+void TabBloq::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    if (!evento->spontaneous())  // not when the window comes back from the task bar
+        TabBloqShow();
+}
+
+void TabBloq::TabBloqShow() { EdtCodAtiv6->setFocus(); }
+
+void TabBloq::BtnBloquearSATClick() {
+    EdtCodAtiv6->clear();
+    servicos_.selecionarPagina(4);
+}
+
+void TabBloq::BitBloquSATClick() {
+    comandoComCodigo(servicos_, EdtCodAtiv6, &sat::FuncoesSAT::BloquearSAT);
+}
+
+void TabBloq::BitBtn5Click() {
+    comandoComCodigo(servicos_, EdtCodAtiv6, &sat::FuncoesSAT::DesbloquearSAT);
+}
+
+void TabBloq::BitDesatSATClick() {
+    // The deactivation is a block that the device and the SEFAZ complete on their side.
+    if (servicos_.ui().confirmar(avisoDesativacao))
+        BitBloquSAT->click();
+}
