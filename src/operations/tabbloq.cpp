@@ -7,10 +7,10 @@
 #include "operations/tablog.h"
 #include "sat/resposta.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QTextEdit>
 
 const QString avisoDesativacao = QStringLiteral(
     "Atenção:\n\r"

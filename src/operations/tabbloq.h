@@ -7,7 +7,7 @@
 
 class QLineEdit;
 class QPushButton;
-class QTextEdit;
+class QLabel;
 class ServicosDaPagina;
 
 // The confirmation shown before a deactivation: its lines end with a line feed and a
@@ -47,5 +47,5 @@ private:
     QPushButton* BitBtn5;
     QPushButton* BitBloquSAT;
     QPushButton* BitDesatSAT;
-    QTextEdit* Memo1;
+    QLabel* Memo1;
 };

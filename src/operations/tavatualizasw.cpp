@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QTextEdit>
 
 TavAtualizaSW::TavAtualizaSW(ServicosDaPagina& servicos, QWidget* parent)
     : QWidget(parent), servicos_(servicos) {

@@ -11,7 +11,6 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QTextEdit>
 
 using Tipo = InteracaoRoteirizada::Tipo;
 
@@ -131,9 +130,9 @@ void TestAssocAss::aPagina() {
     QVERIFY(Button3()->isHidden());
     QCOMPARE(BitAssociar()->text(), QStringLiteral("A&ssociar"));
     QCOMPARE(
-        b_->controle<QTextEdit>(QStringLiteral("Memo4"))->toPlainText(),
+        b_->controle<QLabel>(QStringLiteral("Memo4"))->text(),
         QStringLiteral("\nATENÇÃO:\n \nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. \n"));
-    QCOMPARE(b_->controle<QTextEdit>(QStringLiteral("Memo4"))->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(b_->controle<QLabel>(QStringLiteral("Memo4"))->focusPolicy(), Qt::NoFocus);
 }
 
 void TestAssocAss::abrirAPagina() {

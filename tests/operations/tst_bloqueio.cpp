@@ -7,7 +7,6 @@
 
 #include <QFontInfo>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 
 using Tipo = InteracaoRoteirizada::Tipo;
 
@@ -112,7 +111,7 @@ void TestBloqueio::paginaBloqueio() {
             ordem.append(w->objectName());
     QCOMPARE(ordem, (QStringList{"EdtCodAtiv6", "BitBtn5", "BitBloquSAT", "BitDesatSAT"}));
 
-    auto* aviso = b_->controle<QTextEdit>(QStringLiteral("Memo1"));
+    auto* aviso = b_->controle<QLabel>(QStringLiteral("Memo1"));
     const QString texto =
         QStringList{QString(),
                     QStringLiteral("ATENÇÃO: "),
@@ -123,10 +122,9 @@ void TestBloqueio::paginaBloqueio() {
                     QString(),
                     QString()}
             .join(u'\n');
-    QCOMPARE(aviso->toPlainText(), texto);
-    QVERIFY(aviso->isReadOnly());
+    QCOMPARE(aviso->text(), texto);
     QCOMPARE(aviso->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(cor(aviso, QPalette::Text), verde);
+    QCOMPARE(cor(aviso, QPalette::WindowText), verde);
     QCOMPARE(aviso->font().pixelSize(), 12);
     QVERIFY(QFontInfo(aviso->font()).fixedPitch());
     QCOMPARE(aviso->alignment(), Qt::AlignCenter);
@@ -143,12 +141,12 @@ void TestBloqueio::paginaAtualizacao() {
     QCOMPARE(atualizar->text(), QStringLiteral("Atualizar"));
     QVERIFY(atualizar->y() > codigo->geometry().bottom());
 
-    auto* aviso = b_->controle<QTextEdit>(QStringLiteral("Memo5"));
+    auto* aviso = b_->controle<QLabel>(QStringLiteral("Memo5"));
     QCOMPARE(
-        aviso->toPlainText(),
+        aviso->text(),
         QStringLiteral("\nATENÇÃO:\n \nESTA FUNÇÃO DEVE SER UTILIZADA APENAS APÓS O SAT ESTAR ATIVADO. \n"));
     QCOMPARE(aviso->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(cor(aviso, QPalette::Text), verde);
+    QCOMPARE(cor(aviso, QPalette::WindowText), verde);
 }
 
 void TestBloqueio::barraLateralEsvaziaEFoca_data() {
@@ -214,7 +212,7 @@ void TestBloqueio::comandos() {
     QFETCH(QStringList, mensagens);
     QFETCH(bool, sefaz);
     const Comando& c = comandosDasPaginas[comando];
-    const QString aviso = b_->controle<QTextEdit>(QStringLiteral("Memo1"))->toPlainText();
+    const QString aviso = b_->controle<QLabel>(QStringLiteral("Memo1"))->text();
 
     preencherMemoLogs();
     if (!resposta.isEmpty())
@@ -223,7 +221,7 @@ void TestBloqueio::comandos() {
 
     QCOMPARE(b_->ui.mensagens(), mensagens);
     QVERIFY(edit(c)->text().isEmpty()); // after every command, refused or not
-    QCOMPARE(b_->controle<QTextEdit>(QStringLiteral("Memo1"))->toPlainText(), aviso);
+    QCOMPARE(b_->controle<QLabel>(QStringLiteral("Memo1"))->text(), aviso);
     if (enviado.isEmpty()) {
         QVERIFY(roteiro::chamadas().isEmpty());
         QVERIFY(!memoLogs().isEmpty()); // a refused code leaves the log page alone
