@@ -16,6 +16,10 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #define LER _read
 #define ESCREVER _write
 #define DUPLICAR _dup
@@ -187,6 +191,11 @@ bool descartar(std::uint32_t n) {
 } // namespace
 
 int main() {
+#ifdef _WIN32
+    // A crash in the library ends this process at once, as the console expects: no
+    // "stopped working" box keeps it alive until someone clicks it.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+#endif
     if (!separarOCanal()) {
         std::fprintf(stderr, "sat-host: could not set up the pipe to the console\n");
         return 2;
