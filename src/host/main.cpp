@@ -62,6 +62,10 @@ bool separarOCanal() {
     std::fflush(stdout);
     if (DUPLICAR_EM(2, 1) < 0)
         return false;
+#ifdef F_SETPIPE_SZ
+    // A larger pipe carries a log of tens of megabytes in fewer, larger steps.
+    fcntl(saida, F_SETPIPE_SZ, 1 << 20);
+#endif
     const int nulo = ABRIR(dispositivoNulo, O_RDONLY);
     if (nulo >= 0) {
         DUPLICAR_EM(nulo, 0);

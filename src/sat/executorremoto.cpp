@@ -30,7 +30,7 @@ bool ExecutorRemoto::iniciarSeParado(QString& erro) {
     // console's own would.
     processo_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     processo_->setProgram(programa_);
-    recebido_.clear();
+    lendoCorpo_ = false;
     processo_->start(QIODevice::ReadWrite);
     if (!processo_->waitForStarted(30000)) {
         erro = QStringLiteral("o programa auxiliar %1 não pôde ser iniciado (%2)")
@@ -66,33 +66,39 @@ bool ExecutorRemoto::enviar(const std::string& conteudo) {
                static_cast<qint64>(conteudo.size());
 }
 
-bool ExecutorRemoto::quadroCompleto(QByteArray& conteudo, Espera& falha) {
-    recebido_.append(processo_->readAllStandardOutput());
-    if (recebido_.size() < static_cast<qsizetype>(protocolo::tamanhoDoCabecalho))
+bool ExecutorRemoto::quadroCompleto(Quadro& quadro, Espera& falha) {
+    if (!lendoCorpo_) {
+        // The length and the kind of answer first; a frame has at least its kind.
+        constexpr qint64 inicio = protocolo::tamanhoDoCabecalho + 1;
+        if (processo_->bytesAvailable() < inicio)
+            return false;
+        char cabecalho[inicio];
+        processo_->read(cabecalho, inicio);
+        const std::uint32_t tamanho = protocolo::lerCabecalho(cabecalho);
+        if (tamanho == 0 || tamanho > protocolo::limiteDoQuadro) {
+            falha = Espera::Malformada;
+            return true;
+        }
+        emLeitura_.primeiro = cabecalho[protocolo::tamanhoDoCabecalho];
+        emLeitura_.corpo = QByteArray(static_cast<qsizetype>(tamanho - 1), Qt::Uninitialized);
+        lidos_ = 0;
+        lendoCorpo_ = true;
+    }
+    if (lidos_ < emLeitura_.corpo.size()) {
+        const qint64 n = processo_->read(emLeitura_.corpo.data() + lidos_, emLeitura_.corpo.size() - lidos_);
+        if (n > 0)
+            lidos_ += static_cast<qsizetype>(n);
+    }
+    if (lidos_ < emLeitura_.corpo.size())
         return false;
-    const std::uint32_t tamanho = protocolo::lerCabecalho(recebido_.constData());
-    if (tamanho > protocolo::limiteDoQuadro) {
-        falha = Espera::Malformada;
-        return true;
-    }
-    const qsizetype total = static_cast<qsizetype>(protocolo::tamanhoDoCabecalho + tamanho);
-    if (recebido_.size() < total) {
-        recebido_.reserve(total); // a large answer grows once, not in steps
-        return false;
-    }
-    if (recebido_.size() == total) { // the usual case: one answer, nothing after it
-        conteudo = std::move(recebido_);
-        recebido_ = QByteArray();
-        conteudo.remove(0, static_cast<qsizetype>(protocolo::tamanhoDoCabecalho));
-    } else {
-        conteudo = recebido_.mid(static_cast<qsizetype>(protocolo::tamanhoDoCabecalho), tamanho);
-        recebido_.remove(0, total);
-    }
+    quadro = std::move(emLeitura_);
+    emLeitura_ = Quadro();
+    lendoCorpo_ = false;
     falha = Espera::Quadro;
     return true;
 }
 
-ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(QByteArray& conteudo, int limiteMs) {
+ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(Quadro& conteudo, int limiteMs) {
     Espera resultado = Espera::Quadro;
     if (quadroCompleto(conteudo, resultado))
         return resultado;
@@ -190,7 +196,7 @@ bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro)
     if (!iniciarSeParado(erro))
         return false;
     abandonada_ = false;
-    QByteArray conteudo;
+    Quadro conteudo;
     Espera espera = Espera::Terminou;
     if (enviar(protocolo::pedidoCarregar(caminho.toStdString())))
         espera = esperarQuadro(conteudo, limiteDeCargaMs_);
@@ -215,7 +221,7 @@ bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro)
         return false;
     }
     const std::optional<protocolo::RespostaDaCarga> resposta =
-        protocolo::lerRespostaCarga({conteudo.constData(), static_cast<std::size_t>(conteudo.size())});
+        protocolo::lerRespostaCarga(conteudo.inteiro());
     if (!resposta) {
         erro = QStringLiteral("o programa auxiliar respondeu algo que não se pode ler");
         return false;
@@ -250,7 +256,7 @@ RespostaSat ExecutorRemoto::chamar(const Invocacao& chamada) {
                     QStringLiteral("a biblioteca carregada de novo não tem esta função")};
     }
     abandonada_ = false;
-    QByteArray conteudo;
+    Quadro conteudo;
     Espera espera = Espera::Terminou;
     if (enviar(protocolo::pedidoChamar(chamada)))
         espera = esperarQuadro(conteudo, -1);
@@ -267,8 +273,12 @@ RespostaSat ExecutorRemoto::chamar(const Invocacao& chamada) {
         return {
             RespostaSat::Tipo::Interrompida, {}, QStringLiteral("resposta ilegível do programa auxiliar")};
     }
+    // The answer's bytes go to the operation as they came, with no copy; only the
+    // small answers without text are read whole.
+    if (conteudo.primeiro == static_cast<char>(protocolo::Desfecho::Texto))
+        return {RespostaSat::Tipo::Texto, std::move(conteudo.corpo), {}};
     const std::optional<protocolo::RespostaDaChamada> resposta =
-        protocolo::lerRespostaChamada({conteudo.constData(), static_cast<std::size_t>(conteudo.size())});
+        protocolo::lerRespostaChamada(conteudo.inteiro());
     if (!resposta) {
         processo_->kill();
         return {
@@ -276,9 +286,7 @@ RespostaSat ExecutorRemoto::chamar(const Invocacao& chamada) {
     }
     switch (resposta->desfecho) {
     case protocolo::Desfecho::Texto:
-        // The answer's bytes, untouched: they start after the frame's first byte.
-        conteudo.remove(0, 1);
-        return {RespostaSat::Tipo::Texto, std::move(conteudo), {}};
+        break; // taken above
     case protocolo::Desfecho::Nula:
         return {RespostaSat::Tipo::Nula, {}, {}};
     case protocolo::Desfecho::GrandeDemais:

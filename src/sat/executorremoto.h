@@ -38,18 +38,29 @@ public:
 private:
     enum class Espera { Quadro, Terminou, Abandonada, Excedida, Malformada };
 
+    // A frame as read: its first byte (what kind of answer), and the rest, read
+    // straight into its own buffer so that a large answer is copied only once.
+    struct Quadro {
+        char primeiro = 0;
+        QByteArray corpo;
+        std::string inteiro() const { return primeiro + corpo.toStdString(); }
+    };
+
     bool iniciarSeParado(QString& erro);
     bool carregarNoHospedeiro(const QString& caminho, QString& erro);
     bool enviar(const std::string& conteudo);
-    Espera esperarQuadro(QByteArray& conteudo, int limiteMs);
-    bool quadroCompleto(QByteArray& conteudo, Espera& falha);
+    Espera esperarQuadro(Quadro& quadro, int limiteMs);
+    bool quadroCompleto(Quadro& quadro, Espera& falha);
     QString comoTerminou();
     void encerrar();
 
     QString programa_;
     int limiteDeCargaMs_;
     std::unique_ptr<QProcess> processo_;
-    QByteArray recebido_;
+    // The frame being read: its body's size once the header came, and how much of it.
+    bool lendoCorpo_ = false;
+    Quadro emLeitura_;
+    qsizetype lidos_ = 0;
     QString caminho_;
     bool vinculada_ = false;
     quint32 funcoes_ = 0;
