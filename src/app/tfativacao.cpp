@@ -138,8 +138,10 @@ TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
             hospedeiro = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(NOME_DO_HOSPEDEIRO));
         if (QFileInfo::exists(hospedeiro)) {
             auto remoto = std::make_unique<sat::ExecutorRemoto>(hospedeiro);
-            // Up while the window is being built; the library is loaded at FormCreate.
-            remoto->iniciar();
+            // The helper starts and loads the library while the window is being built;
+            // FormCreate takes the outcome where the load has always been.
+            if (const QString nome = bibliotecaEscolhida(); !nome.isEmpty())
+                remoto->antecipar(QDir(opcoes_.pastaDoExecutavel).filePath(nome));
             caminho_.usar(std::move(remoto));
         }
     }
@@ -239,12 +241,10 @@ void TFAtivacao::FormCreate() {
     Edit1->setText(caminho_.numsessao());
 
     if (!opcoes_.funcoes) {
-        const QDir pasta(opcoes_.pastaDoExecutavel);
-        if (QFileInfo::exists(pasta.filePath(QStringLiteral("SAT_x64.DLL")))) {
-            if (!CarregaDLL(QStringLiteral("SAT_x64.DLL")))
-                return;
-        } else if (QFileInfo::exists(pasta.filePath(QStringLiteral("SAT.DLL")))) {
-            if (!CarregaDLL(QStringLiteral("SAT.DLL")))
+        // Only the first name that exists is tried: SAT.DLL is not a fallback for a
+        // SAT_x64.DLL that fails to load.
+        if (const QString nome = bibliotecaEscolhida(); !nome.isEmpty()) {
+            if (!CarregaDLL(nome))
                 return;
         } else {
             ui_.mensagem(QStringLiteral("Erro: DLL não foi encotrada."));
@@ -255,6 +255,14 @@ void TFAtivacao::FormCreate() {
     selecionarPagina(0);
     painelStatus_->clear();
     estado_.codigoativacao.clear();
+}
+
+QString TFAtivacao::bibliotecaEscolhida() const {
+    const QDir pasta(opcoes_.pastaDoExecutavel);
+    for (const QString& nome : {QStringLiteral("SAT_x64.DLL"), QStringLiteral("SAT.DLL")})
+        if (QFileInfo::exists(pasta.filePath(nome)))
+            return nome;
+    return {};
 }
 
 bool TFAtivacao::CarregaDLL(const QString& nome) {

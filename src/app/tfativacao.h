@@ -85,6 +85,9 @@ private:
     void criarJanela();
     void criarPaginas(QWidget* barraLateral);
     void FormCreate();
+    // SAT_x64.DLL when it is in the executable's folder, else SAT.DLL when that is,
+    // else "".
+    QString bibliotecaEscolhida() const;
     void BtnSairClick();
 
     void antesDaChamada() override;

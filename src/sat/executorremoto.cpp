@@ -18,20 +18,27 @@ ExecutorRemoto::~ExecutorRemoto() {
 }
 
 void ExecutorRemoto::iniciar() {
-    QString erro;
-    iniciarSeParado(erro);
-}
-
-bool ExecutorRemoto::iniciarSeParado(QString& erro) {
     if (processo_ && processo_->state() != QProcess::NotRunning)
-        return true;
+        return;
     processo_ = std::make_unique<QProcess>();
     // The helper's diagnostics (and whatever the library prints) go where the
     // console's own would.
     processo_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     processo_->setProgram(programa_);
     lendoCorpo_ = false;
+    cargaAntecipada_.clear();
     processo_->start(QIODevice::ReadWrite);
+}
+
+void ExecutorRemoto::antecipar(const QString& caminho) {
+    iniciar();
+    // Written now, read at carregar(): the helper loads while the window is built.
+    if (cargaAntecipada_.isEmpty() && enviar(protocolo::pedidoCarregar(caminho.toStdString())))
+        cargaAntecipada_ = caminho;
+}
+
+bool ExecutorRemoto::iniciarSeParado(QString& erro) {
+    iniciar();
     if (!processo_->waitForStarted(30000)) {
         erro = QStringLiteral("o programa auxiliar %1 não pôde ser iniciado (%2)")
                    .arg(programa_, processo_->errorString());
@@ -198,8 +205,13 @@ bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro)
     abandonada_ = false;
     Quadro conteudo;
     Espera espera = Espera::Terminou;
-    if (enviar(protocolo::pedidoCarregar(caminho.toStdString())))
+    // A load sent ahead for another file is answered first; its answer is dropped.
+    if (!cargaAntecipada_.isEmpty() && cargaAntecipada_ != caminho &&
+        esperarQuadro(conteudo, limiteDeCargaMs_) != Espera::Quadro)
+        cargaAntecipada_.clear();
+    if (cargaAntecipada_ == caminho || enviar(protocolo::pedidoCarregar(caminho.toStdString())))
         espera = esperarQuadro(conteudo, limiteDeCargaMs_);
+    cargaAntecipada_.clear();
     switch (espera) {
     case Espera::Quadro:
         break;

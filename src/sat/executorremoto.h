@@ -23,8 +23,12 @@ public:
     explicit ExecutorRemoto(QString programa, int limiteDeCargaMs = 60000);
     ~ExecutorRemoto() override;
 
-    // Starts the helper now, so that it is up by the time the library is loaded.
+    // Starts the helper now, without waiting for it, so that it is up by the time the
+    // library is loaded.
     void iniciar();
+    // Starts the helper and asks it to load `caminho` now; carregar() of the same file
+    // then only waits for the answer.
+    void antecipar(const QString& caminho);
 
     bool carregar(const QString& caminho, QString& erro) override;
     bool vinculada() const override { return vinculada_; }
@@ -62,6 +66,7 @@ private:
     Quadro emLeitura_;
     qsizetype lidos_ = 0;
     QString caminho_;
+    QString cargaAntecipada_; // a load request sent and not yet answered
     bool vinculada_ = false;
     quint32 funcoes_ = 0;
     bool abandonada_ = false;
