@@ -2,8 +2,7 @@
 // an activated device blocked, unblocked, blocked again by the deactivation, its basic
 // software updated, and its log extracted whole and as its SuperLog section, shown and
 // saved; then a log padded to 50 MB by the device's fault file.
-#include "app/tfativacao.h"
-#include "interacaoroteirizada.h"
+#include "fluxosatemu.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -27,7 +26,7 @@ const QString fimSuperLog = QStringLiteral("SAT|info|===========================
 
 } // namespace
 
-class TestFluxoAdministracao : public QObject {
+class TestFluxoAdministracao : public FluxoSatemu {
     Q_OBJECT
 private slots:
     void init();
@@ -37,19 +36,6 @@ private slots:
     void logDe50MB();
 
 private:
-    template <typename T> T* controle(const char* nome) {
-        T* w = janela_->findChild<T*>(QString::fromLatin1(nome));
-        if (w == nullptr)
-            qFatal("no control named %s", nome);
-        return w;
-    }
-    void ativar();
-    void digitarCodigoNoPrompt() {
-        ui_.dialogos.push_back([](QDialog& prompt) {
-            prompt.findChild<QLineEdit*>(QStringLiteral("EdtCodigo"))->setText(codigo);
-            prompt.findChild<QPushButton*>(QStringLiteral("BtnTrocarCod"))->click();
-        });
-    }
     // The command's one message, which must start with the code.
     void comandoDeBloqueio(const char* botao, const char* codigoEsperado, bool confirmar = false) {
         ui_.exibidos.clear();
@@ -65,13 +51,13 @@ private:
     }
     QString estadoDeOperacao() {
         ui_.exibidos.clear();
-        digitarCodigoNoPrompt();
+        digitarCodigoNoPrompt(codigo);
         controle<QPushButton>("BitBtnStatus")->click();
         return controle<QPlainTextEdit>("MemoStatus")->toPlainText().split(u'\n').last();
     }
     void extrair(const char* botao) {
         ui_.exibidos.clear();
-        digitarCodigoNoPrompt();
+        digitarCodigoNoPrompt(codigo);
         controle<QPushButton>(botao)->click();
         QVERIFY2(ui_.mensagens().isEmpty(), qPrintable(ui_.mensagens().join(u'\n')));
     }
@@ -89,41 +75,14 @@ private:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(não abriu)");
     }
     QString memoLogs() { return controle<QPlainTextEdit>("MemoLogs")->toPlainText(); }
-
-    InteracaoRoteirizada ui_;
-    std::unique_ptr<QTemporaryDir> pasta_;
-    std::unique_ptr<TFAtivacao> janela_;
 };
 
 void TestFluxoAdministracao::init() {
-    ui_.exibidos.clear();
-    pasta_ = std::make_unique<QTemporaryDir>();
-    qputenv("SATEMU_HOME", pasta_->path().toLocal8Bit());
-    QVERIFY(QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), pasta_->filePath(QStringLiteral("SAT_x64.DLL"))));
-    janela_ = std::make_unique<TFAtivacao>(
-        ui_,
-        TFAtivacao::Opcoes{pasta_->path(), std::nullopt, pasta_->filePath(QStringLiteral("Parametros.xml"))});
-    QVERIFY(!janela_->terminacaoSolicitada());
-    ativar();
+    abrirNoSatemu();
+    QVERIFY(ativar(codigo));
 }
 
-void TestFluxoAdministracao::cleanup() {
-    janela_.reset();
-    pasta_.reset();
-}
-
-void TestFluxoAdministracao::ativar() {
-    controle<QPushButton>("BtnAtivacao")->click();
-    controle<QLineEdit>("EdtCodAtiv2")->setText(codigo);
-    controle<QLineEdit>("EdtCodAtiv2Conf")->setText(codigo);
-    controle<QLineEdit>("EdtCNPJContrib")->setText(QStringLiteral("11222333000181"));
-    controle<QComboBox>("cbo")->setCurrentIndex(25);
-    ui_.confirmacoes.push_back(true);
-    controle<QPushButton>("BtnAtivar")->click();
-    QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral(
-                                  "SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.")});
-    ui_.exibidos.clear();
-}
+void TestFluxoAdministracao::cleanup() { fechar(); }
 
 void TestFluxoAdministracao::bloqueioDesbloqueioDesativacaoEAtualizacao() {
     QCOMPARE(estadoDeOperacao(), QStringLiteral(" ESTADO_OPERACAO .. DESBLOQUEADO"));

@@ -1,8 +1,7 @@
 // The test page driven against the emulated device, loaded from a folder as at start-up:
 // both end-to-end tests return a CF-e that is shown and kept in CFe.xml, the session
 // query finds the test's answer, and the last fiscal session shows a sale.
-#include "app/tfativacao.h"
-#include "interacaoroteirizada.h"
+#include "fluxosatemu.h"
 #include "sat/resposta.h"
 
 #include <QComboBox>
@@ -48,7 +47,7 @@ QByteArray documentoDeVenda() {
 
 } // namespace
 
-class TestFluxoFimAFim : public QObject {
+class TestFluxoFimAFim : public FluxoSatemu {
     Q_OBJECT
 private slots:
     void init();
@@ -56,67 +55,27 @@ private slots:
     void testesSessoesEVenda();
 
 private:
-    template <typename T> T* controle(const char* nome) {
-        T* w = janela_->findChild<T*>(QString::fromLatin1(nome));
-        if (w == nullptr)
-            qFatal("no control named %s", nome);
-        return w;
-    }
     QStringList memo() { return controle<QPlainTextEdit>("MemoCFe")->toPlainText().split(u'\n'); }
     QByteArray cfeXml() {
         QFile f(pasta_->filePath(QStringLiteral("CFe.xml")));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    void validar() {
-        ui_.dialogos.push_back([](QDialog& prompt) {
-            prompt.findChild<QLineEdit*>(QStringLiteral("EdtCodigo"))->setText(codigo);
-            prompt.findChild<QPushButton*>(QStringLiteral("BtnTrocarCod"))->click();
-        });
-    }
+    void validar() { digitarCodigoNoPrompt(codigo); }
     // The CF-e of the last answer, decoded from the field the test page reads.
     QByteArray cfeDaResposta(qsizetype campo) {
         return QByteArray::fromBase64(sat::campos(janela_->caminho().retorno()).value(campo));
     }
-    void ativar();
     void testarAtivacao();
     void consultarSessaoDoTeste();
     void associar();
     void testarProducao();
     void falharEApagar();
     void venderEConsultarSessaoFiscal();
-
-    InteracaoRoteirizada ui_;
-    std::unique_ptr<QTemporaryDir> pasta_;
-    std::unique_ptr<TFAtivacao> janela_;
 };
 
-void TestFluxoFimAFim::init() {
-    pasta_ = std::make_unique<QTemporaryDir>();
-    qputenv("SATEMU_HOME", pasta_->path().toLocal8Bit());
-    QVERIFY(QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), pasta_->filePath(QStringLiteral("SAT_x64.DLL"))));
-    janela_ = std::make_unique<TFAtivacao>(
-        ui_,
-        TFAtivacao::Opcoes{pasta_->path(), std::nullopt, pasta_->filePath(QStringLiteral("Parametros.xml"))});
-    QVERIFY(!janela_->terminacaoSolicitada());
-}
+void TestFluxoFimAFim::init() { abrirNoSatemu(); }
 
-void TestFluxoFimAFim::cleanup() {
-    janela_.reset();
-    pasta_.reset();
-}
-
-void TestFluxoFimAFim::ativar() {
-    controle<QPushButton>("BtnAtivacao")->click();
-    controle<QLineEdit>("EdtCodAtiv2")->setText(codigo);
-    controle<QLineEdit>("EdtCodAtiv2Conf")->setText(codigo);
-    controle<QLineEdit>("EdtCNPJContrib")->setText(cnpjContribuinte);
-    controle<QComboBox>("cbo")->setCurrentIndex(25);
-    ui_.confirmacoes.push_back(true);
-    controle<QPushButton>("BtnAtivar")->click();
-    QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral(
-                                  "SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.")});
-    ui_.exibidos.clear();
-}
+void TestFluxoFimAFim::cleanup() { fechar(); }
 
 void TestFluxoFimAFim::testarAtivacao() {
     controle<QPushButton>("BtnTestefimafim")->click();
@@ -270,8 +229,9 @@ void TestFluxoFimAFim::venderEConsultarSessaoFiscal() {
 
 void TestFluxoFimAFim::testesSessoesEVenda() {
     // Each step builds on the device state the one before left.
+    QVERIFY(ativar(codigo, cnpjContribuinte));
     for (void (TestFluxoFimAFim::*passo)() :
-         {&TestFluxoFimAFim::ativar, &TestFluxoFimAFim::testarAtivacao,
+         {&TestFluxoFimAFim::testarAtivacao,
           &TestFluxoFimAFim::consultarSessaoDoTeste, &TestFluxoFimAFim::associar,
           &TestFluxoFimAFim::testarProducao, &TestFluxoFimAFim::falharEApagar,
           &TestFluxoFimAFim::venderEConsultarSessaoFiscal}) {

@@ -1,8 +1,7 @@
 // The console driven against the emulated device, loaded from a folder as at start-up:
 // an activated device associated with the commercial application (signature from a
 // file), its network set to a fixed address, and the status report showing it.
-#include "app/tfativacao.h"
-#include "interacaoroteirizada.h"
+#include "fluxosatemu.h"
 #include "settings/checkconfigs.h"
 
 #include <QComboBox>
@@ -16,42 +15,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestFluxoRedeSatemu : public QObject {
+class TestFluxoRedeSatemu : public FluxoSatemu {
     Q_OBJECT
 private slots:
     void init();
     void associarEConfigurarIpFixo();
 
 private:
-    template <typename T = QWidget> T* controle(const char* nome) {
-        T* w = janela_->findChild<T*>(QString::fromLatin1(nome));
-        if (w == nullptr)
-            qFatal("no control named %s", nome);
-        return w;
-    }
     QStringList relatorio(const QString& codigo);
     QStringList enviarRede(const QStringList& enderecos);
-
-    InteracaoRoteirizada ui_;
-    std::unique_ptr<QTemporaryDir> pasta_;
-    std::unique_ptr<TFAtivacao> janela_;
 };
 
 void TestFluxoRedeSatemu::init() {
-    pasta_ = std::make_unique<QTemporaryDir>();
-    qputenv("SATEMU_HOME", pasta_->path().toLocal8Bit());
-    QVERIFY(QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), pasta_->filePath(QStringLiteral("SAT_x64.DLL"))));
-    // As at start-up: the default files first, then the window.
-    QStringList mensagens;
-    settings::CheckConfigs(pasta_->path(), [&mensagens](const QString& m) { mensagens.append(m); });
-    QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(u'\n')));
-    janela_ = std::make_unique<TFAtivacao>(
-        ui_,
-        TFAtivacao::Opcoes{pasta_->path(), std::nullopt, pasta_->filePath(QStringLiteral("Parametros.xml"))});
-    QVERIFY(!janela_->terminacaoSolicitada());
-    // Shown, so that pages run their show handlers.
-    janela_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(janela_.get()));
+    // As at start-up: the default files first, then the window, shown so that pages run
+    // their show handlers.
+    abrirNoSatemu(true, true);
     QVERIFY(ui_.exibidos.isEmpty());
 }
 
@@ -80,16 +58,7 @@ QStringList TestFluxoRedeSatemu::enviarRede(const QStringList& enderecos) {
 
 void TestFluxoRedeSatemu::associarEConfigurarIpFixo() {
     // Activation for a taxpayer in SP.
-    controle<QPushButton>("BtnAtivacao")->click();
-    controle<QLineEdit>("EdtCodAtiv2")->setText(QStringLiteral("12345678"));
-    controle<QLineEdit>("EdtCodAtiv2Conf")->setText(QStringLiteral("12345678"));
-    controle<QLineEdit>("EdtCNPJContrib")->setText(QStringLiteral("11222333000181"));
-    controle<QComboBox>("cbo")->setCurrentIndex(25);
-    ui_.confirmacoes.push_back(true);
-    controle<QPushButton>("BtnAtivar")->click();
-    QCOMPARE(ui_.mensagens(), QStringList{QStringLiteral(
-                                  "SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.")});
-    ui_.exibidos.clear();
+    QVERIFY(ativar(QStringLiteral("12345678")));
 
     // Association: the taxpayer comes from the activation; the signature (344 Base64
     // characters, as an RSA-2048 signature) from a file written over several lines.
