@@ -113,7 +113,6 @@ ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(Quadro& conteudo, int limit
     QEventLoop laco;
     QTimer limite;
     limite.setSingleShot(true);
-    bool terminou = false;
     bool excedida = false;
     bool chegou = false;
     const auto conexaoLeitura =
@@ -123,10 +122,8 @@ ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(Quadro& conteudo, int limit
                 laco.quit();
             }
         });
-    const auto conexaoFim = QObject::connect(processo_.get(), &QProcess::finished, &laco, [&] {
-        terminou = true;
-        laco.quit();
-    });
+    const auto conexaoFim =
+        QObject::connect(processo_.get(), &QProcess::finished, &laco, [&] { laco.quit(); });
     QObject::connect(&limite, &QTimer::timeout, &laco, [&] {
         excedida = true;
         laco.quit();
@@ -137,8 +134,6 @@ ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(Quadro& conteudo, int limit
     espera_ = &laco;
     if (processo_->state() != QProcess::NotRunning)
         laco.exec();
-    else
-        terminou = true;
     espera_ = nullptr;
     QObject::disconnect(conexaoLeitura);
     QObject::disconnect(conexaoFim);
@@ -155,7 +150,6 @@ ExecutorRemoto::Espera ExecutorRemoto::esperarQuadro(Quadro& conteudo, int limit
     }
     if (excedida)
         return Espera::Excedida;
-    (void)terminou;
     return Espera::Terminou;
 }
 
