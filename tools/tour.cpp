@@ -138,6 +138,8 @@ public:
         QCoreApplication::processEvents();
         if (!ui_.erros.isEmpty())
             throw std::runtime_error(ui_.erros.join(u'\n').toStdString());
+        if (!ui_.dialogos.empty())
+            throw std::runtime_error(arquivo.toStdString() + ": um diálogo esperado não apareceu");
         const QString ultima = ui_.mensagens.value(ui_.mensagens.size() - 1);
         if (esperado.isEmpty() ? !ui_.mensagens.isEmpty() : !ultima.startsWith(esperado))
             throw std::runtime_error(
@@ -221,21 +223,24 @@ void Tour::percorrer() {
         },
         QStringLiteral("13000: Assinatura do AC Registrada"), Caixa{{540, 378}});
 
+    const auto rede = [this](const QString& gateway) {
+        clicar("BtnConfRede");
+        controle<QComboBox>("CbotipoLan")->setCurrentIndex(1); // IP FIXO
+        digitar("EdtlanIP", QStringLiteral("192.168.15.20"));
+        digitar("EdtlanMask", QStringLiteral("255.255.255.0"));
+        digitar("EdtlanGW", gateway);
+        digitar("EdtlanDNS1", QStringLiteral("192.168.15.1"));
+        digitar("EdtlanDNS2", QStringLiteral("8.8.4.4"));
+        digitar("LblEdtCodRede", codigo);
+        clicar("BitBtn4");
+    };
+    // A gateway outside the network: the device refuses it.
     passo(
-        QStringLiteral("04-rede.png"),
-        [this] {
-            clicar("BtnConfRede");
-            controle<QComboBox>("CbotipoLan")->setCurrentIndex(1); // IP FIXO
-            digitar("EdtlanIP", QStringLiteral("192.168.15.20"));
-            digitar("EdtlanMask", QStringLiteral("255.255.255.0"));
-            digitar("EdtlanGW", QStringLiteral("192.168.15.1"));
-            digitar("EdtlanDNS1", QStringLiteral("192.168.15.1"));
-            digitar("EdtlanDNS2", QStringLiteral("8.8.4.4"));
-            digitar("LblEdtCodRede", codigo);
-            clicar("BitBtn4");
-        },
+        {}, [&rede] { rede(QStringLiteral("10.0.0.1")); },
+        QStringLiteral("12002: Dados fora do padrão a ser informado: "));
+    passo(
+        QStringLiteral("04-rede.png"), [&rede] { rede(QStringLiteral("192.168.15.1")); },
         QStringLiteral("12000: Rede Configurada"), Caixa{{535, 302}});
-
     QString sessaoDoTeste;
     passo(
         QStringLiteral("05-teste-fim-a-fim.png"),
@@ -249,6 +254,19 @@ void Tour::percorrer() {
             sessaoDoTeste = controle<QLineEdit>("Edit1")->text();
         },
         QStringLiteral("09000: Emitido com sucesso"), semCaixa);
+    // The production test: only the IE is typed, the association fills the rest.
+    passo(
+        {},
+        [this] {
+            responderPrompt(codigo);
+            ui_.dialogos.push_back([](QDialog& d) {
+                d.findChild<QLineEdit*>(QStringLiteral("EdtIEContrib"))
+                    ->setText(QStringLiteral("111222333444"));
+                d.findChild<QPushButton*>(QStringLiteral("BtnOk"))->click();
+            });
+            clicar("BtnTesteProducao");
+        },
+        QStringLiteral("09000: Emitido com sucesso"));
 
     passo(QStringLiteral("06-status.png"), [this] {
         responderPrompt(codigo);
@@ -268,6 +286,14 @@ void Tour::percorrer() {
     exigir(controle<QPlainTextEdit>("MemoCFe")->toPlainText().contains(sessaoDoTeste +
                                                                        QStringLiteral("|09000|")),
            "a sessão do teste não foi encontrada");
+    // No sale yet: no fiscal session.
+    passo(
+        {},
+        [this] {
+            responderPrompt(codigo);
+            clicar("BtnSessaoFiscal");
+        },
+        QStringLiteral("19003: "));
 
     passo(QStringLiteral("08-logs.png"), [this] {
         responderPrompt(codigo);
@@ -313,6 +339,13 @@ void Tour::percorrer() {
             clicar("BtnAtualizarSW");
         },
         QStringLiteral("14000: Software atualizado com sucesso"));
+    passo(
+        {},
+        [this] {
+            digitar("EdtCodAtiv7", novoCodigo);
+            clicar("BtnAtualizarSW");
+        },
+        QStringLiteral("14003: "));
 }
 
 } // namespace
