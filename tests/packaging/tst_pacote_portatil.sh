@@ -7,6 +7,7 @@
 #
 #   tst_pacote_portatil.sh BUILD_DIR VERSION
 set -euo pipefail
+este=$(readlink -f "$0")
 
 falha() {
     echo "FAIL: $*" >&2
@@ -85,7 +86,7 @@ done
 # Started from another folder, which must stay empty.
 mkdir "$tmp/trabalho"
 cd "$tmp/trabalho"
-xvfb-run -a -s "-screen 0 1024x768x24" "$0" --na-tela "$pasta" "$versao" "$tmp/console.log"
+xvfb-run -a -s "-screen 0 1024x768x24" "$este" --na-tela "$pasta" "$versao" "$tmp/console.log"
 for f in Parametros.xml ConfRede.xml satemu-state.txt; do
     [ -f "$pasta/$f" ] || falha "$f was not written beside the console"
 done
