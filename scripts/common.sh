@@ -7,8 +7,11 @@ PROJECT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Build and run: compiler, CMake, Ninja, Qt 6 Widgets (its offscreen platform
 # plugin included) and a font with Tahoma-like widths for the windows.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation2)
-# Tests only: xmllint to check CF-e documents against the public schemas.
-TEST_PACKAGES=(libxml2-utils)
+# Tests only: xmllint to check CF-e documents against the public schemas; a virtual
+# X display and a scripted mouse to start the packed portable folder.
+TEST_PACKAGES=(libxml2-utils xvfb xauth xdotool)
+# The tour's screenshots: the virtual X display and ImageMagick to reduce colours.
+SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 
 # ensure_packages PKG...: installs what is missing when run as root, otherwise
 # prints the exact command to run and stops.

@@ -12,6 +12,12 @@ BIN_DIR="$BUILD_DIR/bin"
 if [ ! -e "$BIN_DIR/SAT_x64.DLL" ] && [ ! -e "$BIN_DIR/SAT.DLL" ]; then
     echo "No SAT library is staged in $BIN_DIR (SAT_x64.DLL or SAT.DLL); the console will say so and end."
 fi
+# Where the emulated device keeps what it remembers, and how to start it afresh.
+case "$(readlink -f "$BIN_DIR/SAT_x64.DLL" 2>/dev/null)" in
+*/libsatemu.so*)
+    echo "Emulated SAT device: its state is in ${SATEMU_HOME:-$BIN_DIR}/satemu-state.txt;" \
+        "delete that file to reset it to factory (SATEMU_HOME picks another folder)." ;;
+esac
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "No display: set DISPLAY (or run under xvfb-run) to see the console."
     exit 1
