@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds one fuzzer of fuzz/ and runs it:
+#   scripts/fuzz.sh TARGET [SECONDS] [libFuzzer options...]
+# SECONDS defaults to 60; 0 runs without a time limit (give -runs=N then).
+# New inputs go to build-fuzz/corpus/TARGET, the committed seeds in fuzz/corpus/TARGET
+# are only read; a crash is written to build-fuzz/artifacts/TARGET/ and the script
+# fails. Example: scripts/fuzz.sh resposta 0 -runs=1000000
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+if [ $# -lt 1 ]; then
+    echo "usage: $0 TARGET [SECONDS] [libFuzzer options...]" >&2
+    echo "targets: $(ls "$PROJECT_DIR/fuzz/corpus" | tr '\n' ' ')" >&2
+    exit 2
+fi
+TARGET="$1"
+SECONDS_LIMIT="${2:-60}"
+shift $(($# >= 2 ? 2 : 1))
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+BUILD_DIR="$PROJECT_DIR/build-fuzz"
+build_fuzzers "$BUILD_DIR" "fuzz_$TARGET"
+
+SEEDS="$PROJECT_DIR/fuzz/corpus/$TARGET"
+WORK="$BUILD_DIR/corpus/$TARGET"
+ARTIFACTS="$BUILD_DIR/artifacts/$TARGET"
+mkdir -p "$WORK" "$ARTIFACTS" "$SEEDS"
+OPTIONS=(-max_total_time="$SECONDS_LIMIT" -timeout=10 -artifact_prefix="$ARTIFACTS/" -print_final_stats=1)
+[ -f "$PROJECT_DIR/fuzz/$TARGET.dict" ] && OPTIONS+=(-dict="$PROJECT_DIR/fuzz/$TARGET.dict")
+
+# Leaks are not findings here: Qt keeps some allocations until exit.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+nice "$BUILD_DIR/bin/fuzz_$TARGET" "${OPTIONS[@]}" "$@" "$WORK" "$SEEDS"
