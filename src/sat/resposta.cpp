@@ -140,6 +140,38 @@ QString declaracao(const QString& xml) {
     return linha + QStringLiteral("?>");
 }
 
+// XML cannot carry NUL, the other control characters but tab, line feed and carriage
+// return, U+FFFE, U+FFFF or half of a surrogate pair, not even as a reference. The
+// stream reader lets some of them through (a NUL inside a processing instruction's
+// target), and the text written would then not read again: such a text is refused
+// here, with the place of the first one.
+void exigirCaracteresXml(const QString& xml) {
+    qsizetype linhaAtual = 1;
+    qsizetype coluna = 1;
+    for (qsizetype i = 0; i < xml.size(); ++i) {
+        const char16_t c = xml[i].unicode();
+        bool valido = c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c != 0xFFFE && c != 0xFFFF);
+        if (QChar::isHighSurrogate(c)) {
+            valido = i + 1 < xml.size() && xml[i + 1].isLowSurrogate();
+            ++i;
+        } else if (QChar::isLowSurrogate(c)) {
+            valido = false;
+        }
+        if (!valido)
+            throw std::runtime_error(QStringLiteral("XML inválido (linha %1, coluna %2): caractere U+%3 não permitido em XML")
+                                         .arg(linhaAtual)
+                                         .arg(coluna)
+                                         .arg(QString::number(c, 16).toUpper().rightJustified(4, u'0'))
+                                         .toStdString());
+        if (c == u'\n') {
+            ++linhaAtual;
+            coluna = 1;
+        } else {
+            ++coluna;
+        }
+    }
+}
+
 // One element being written: its opening tag waits until we know whether it has
 // children (its own block), only text (one line) or nothing (self-closing).
 struct Aberto {
@@ -158,6 +190,7 @@ QString FormatXMLString(const QString& xml) {
         saida += QString(nivel * 2, QLatin1Char(' ')) + conteudo + fimDeLinha;
     };
 
+    exigirCaracteresXml(xml);
     const QString decl = declaracao(xml);
     if (!decl.isEmpty())
         saida += decl + fimDeLinha;

@@ -23,6 +23,9 @@ private slots:
     void formatXml_data();
     void formatXml();
     void formatXmlInvalido();
+    void formatXmlCaractereProibido_data();
+    void formatXmlCaractereProibido();
+    void formatXmlCaracteresPermitidos();
 };
 
 void TestResposta::separacao_data() {
@@ -183,6 +186,39 @@ void TestResposta::formatXmlInvalido() {
     } catch (const std::runtime_error& e) {
         QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("linha 1")), e.what());
     }
+}
+
+void TestResposta::formatXmlCaractereProibido_data() {
+    QTest::addColumn<QString>("entrada");
+    QTest::addColumn<QString>("lugar");
+    // Found by fuzzing: the stream reader takes a NUL inside a processing instruction's
+    // target, and the text written from it did not read again.
+    QTest::newRow("NUL no alvo de uma instrução")
+        << QStringLiteral("<?x-l") + QChar(0) + QStringLiteral("ver?><a/>") << QStringLiteral("linha 1, coluna 6");
+    QTest::newRow("NUL no texto") << QStringLiteral("<a>x") + QChar(0) + QStringLiteral("</a>")
+                                  << QStringLiteral("linha 1, coluna 5");
+    QTest::newRow("controle na segunda linha") << QStringLiteral("<a>\n<b>\x01</b></a>")
+                                               << QStringLiteral("linha 2, coluna 4");
+    QTest::newRow("U+FFFF") << QStringLiteral("<a>\uFFFF</a>") << QStringLiteral("linha 1, coluna 4");
+    QTest::newRow("meio par de substitutos") << QStringLiteral("<a>") + QChar(0xD800) + QStringLiteral("</a>")
+                                             << QStringLiteral("linha 1, coluna 4");
+}
+
+void TestResposta::formatXmlCaractereProibido() {
+    QFETCH(QString, entrada);
+    QFETCH(QString, lugar);
+    try {
+        FormatXMLString(entrada);
+        QFAIL("a character XML cannot carry must raise");
+    } catch (const std::runtime_error& e) {
+        QVERIFY2(QString::fromUtf8(e.what()).contains(lugar), e.what());
+    }
+}
+
+void TestResposta::formatXmlCaracteresPermitidos() {
+    // Tab, line feed, carriage return and characters beyond the basic plane are XML.
+    QCOMPARE(FormatXMLString(QStringLiteral("<a>\t\U0001F600</a>")).toUtf8(),
+             QByteArray("<a>\t\xF0\x9F\x98\x80</a>\r\n"));
 }
 
 QTEST_APPLESS_MAIN(TestResposta)
