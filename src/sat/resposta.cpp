@@ -251,11 +251,16 @@ QString FormatXMLString(const QString& xml) {
             abrirPai();
             linha(pilha.size(), QStringLiteral("<!--") + leitor.text().toString() + QStringLiteral("-->"));
             break;
-        case QXmlStreamReader::ProcessingInstruction:
+        case QXmlStreamReader::ProcessingInstruction: {
             abrirPai();
-            linha(pilha.size(), QStringLiteral("<?") + leitor.processingInstructionTarget().toString() + QLatin1Char(' ') +
-                                    leitor.processingInstructionData().toString() + QStringLiteral("?>"));
+            // An instruction without data is written without the blank: the stream reader
+            // checks the target's name more strictly when data follows it, so a target it
+            // took as "<?alvo?>" might not read again as "<?alvo ?>".
+            const QString dados = leitor.processingInstructionData().toString();
+            linha(pilha.size(), QStringLiteral("<?") + leitor.processingInstructionTarget().toString() +
+                                    (dados.isEmpty() ? QString() : QLatin1Char(' ') + dados) + QStringLiteral("?>"));
             break;
+        }
         default:
             break;
         }
