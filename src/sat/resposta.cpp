@@ -99,7 +99,8 @@ std::optional<QString> textoSefaz(const QByteArrayList& campos) {
 namespace {
 
 // Text and attribute values escaped for writing back; in attributes quotes and the
-// white space that attribute normalisation would fold are escaped too.
+// white space that attribute normalisation would fold are escaped too. A carriage
+// return is always a reference: written as it is, a reader would turn it into a line feed.
 QString escapar(QStringView texto, bool atributo) {
     QString saida;
     saida.reserve(texto.size());
@@ -111,7 +112,7 @@ QString escapar(QStringView texto, bool atributo) {
         case '"': saida += atributo ? QStringLiteral("&quot;") : QStringLiteral("\""); break;
         case '\t': saida += atributo ? QStringLiteral("&#9;") : QStringLiteral("\t"); break;
         case '\n': saida += atributo ? QStringLiteral("&#10;") : QStringLiteral("\n"); break;
-        case '\r': saida += atributo ? QStringLiteral("&#13;") : QStringLiteral("\r"); break;
+        case '\r': saida += QStringLiteral("&#13;"); break;
         default: saida += c;
         }
     }

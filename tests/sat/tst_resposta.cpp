@@ -187,6 +187,11 @@ void TestResposta::formatXmlDoProprioResultado_data() {
     QTest::newRow("instrução sem dados") << QStringLiteral("<?alvo?><a/>") << QByteArray("<?alvo?>\r\n<a/>\r\n");
     QTest::newRow("instrução com dados") << QStringLiteral("<a><?pi dados?></a>")
                                          << QByteArray("<a>\r\n  <?pi dados?>\r\n</a>\r\n");
+    // Found by fuzzing: a carriage return in text came back as a line feed.
+    QTest::newRow("retorno de carro no texto")
+        << QStringLiteral("<CFe>&#13;</CFe>") << QByteArray("<CFe>&#13;</CFe>\r\n");
+    QTest::newRow("retorno de carro entre linhas")
+        << QStringLiteral("<a>x&#13;\ny</a>") << QByteArray("<a>x&#13;\ny</a>\r\n");
     // Found by fuzzing: a target the reader takes without data but refuses before a blank.
     QTest::newRow("alvo com U+FFFD, sem dados")
         << QStringLiteral("<?x-\uFFFD\uFFFDver?><a/>") << QByteArray("<?x-\xEF\xBF\xBD\xEF\xBF\xBDver?>\r\n<a/>\r\n");
