@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     bool comFalhas = false;
     std::optional<bool> estadoEscritoLegivel; // the last state file written by hand
     int proximaSessao = 100;
-    for (std::size_t r = 1; r < registros.size() && r <= 12; ++r) {
+    for (std::size_t r = 1; r < registros.size() && r <= 8; ++r) {
         const std::vector<std::string_view> campos = separar(registros[r], '\x1F');
         const unsigned seletor = campos[0].empty() ? 0 : static_cast<unsigned char>(campos[0][0]) % 19;
         Passo p;

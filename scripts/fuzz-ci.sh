@@ -13,7 +13,7 @@ build_fuzzers "$BUILD_DIR" fuzzers
 RUNS="${FUZZ_RUNS:-20000}"
 SCRATCH="$(mktemp -d)"
 trap 'rm -rf "$SCRATCH"' EXIT
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=64:malloc_context_size=10}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 
 failed=()
@@ -23,6 +23,7 @@ for fuzzer in "$BUILD_DIR"/bin/fuzz_*; do
     mkdir -p "$SCRATCH/$target/corpus" "$SCRATCH/$target/artifacts"
     options=(-runs="$RUNS" -max_total_time=300 -timeout=10 -seed=1 -artifact_prefix="$SCRATCH/$target/artifacts/")
     [ -f "$PROJECT_DIR/fuzz/$target.dict" ] && options+=(-dict="$PROJECT_DIR/fuzz/$target.dict")
+    [ -f "$PROJECT_DIR/fuzz/$target.options" ] && mapfile -t -O "${#options[@]}" options < "$PROJECT_DIR/fuzz/$target.options"
     start=$SECONDS
     if nice "$fuzzer" "${options[@]}" "$SCRATCH/$target/corpus" "$seeds" >"$SCRATCH/$target/log" 2>&1; then
         echo "fuzz $target: $(grep -o 'DONE.*' "$SCRATCH/$target/log" | head -1 | tr -s ' ') ($((SECONDS - start)) s)"

@@ -27,8 +27,10 @@ ARTIFACTS="$BUILD_DIR/artifacts/$TARGET"
 mkdir -p "$WORK" "$ARTIFACTS" "$SEEDS"
 OPTIONS=(-max_total_time="$SECONDS_LIMIT" -timeout=10 -artifact_prefix="$ARTIFACTS/" -print_final_stats=1)
 [ -f "$PROJECT_DIR/fuzz/$TARGET.dict" ] && OPTIONS+=(-dict="$PROJECT_DIR/fuzz/$TARGET.dict")
+# fuzz/TARGET.options: libFuzzer options of that target, one a line.
+[ -f "$PROJECT_DIR/fuzz/$TARGET.options" ] && mapfile -t -O "${#OPTIONS[@]}" OPTIONS < "$PROJECT_DIR/fuzz/$TARGET.options"
 
-# Leaks are not findings here: Qt keeps some allocations until exit.
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+# A smaller quarantine and shorter allocation stacks: the readers allocate a lot.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=64:malloc_context_size=10}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 nice "$BUILD_DIR/bin/fuzz_$TARGET" "${OPTIONS[@]}" "$@" "$WORK" "$SEEDS"
