@@ -28,7 +28,8 @@ inline std::filesystem::path pastaTemporaria() {
             base = std::filesystem::temp_directory_path(ec);
         std::filesystem::path p;
         for (unsigned n = 0;; ++n) {
-            p = base / ("satconsole-fuzz-" + std::to_string(std::random_device{}()) + "-" + std::to_string(n));
+            p = base /
+                ("satconsole-fuzz-" + std::to_string(std::random_device{}()) + "-" + std::to_string(n));
             if (std::filesystem::create_directory(p, ec))
                 break;
             if (n > 100)
@@ -46,8 +47,8 @@ inline std::filesystem::path pastaTemporaria() {
 } // namespace fuzz
 
 // A property of the reader: checked in every build type.
-#define EXIGIR(condicao, propriedade)                                                                    \
-    do {                                                                                                 \
-        if (!(condicao))                                                                                 \
-            ::fuzz::falhou(propriedade, __FILE__, __LINE__);                                             \
+#define EXIGIR(condicao, propriedade)                                                                        \
+    do {                                                                                                     \
+        if (!(condicao))                                                                                     \
+            ::fuzz::falhou(propriedade, __FILE__, __LINE__);                                                 \
     } while (false)

@@ -4,18 +4,19 @@
 #include "sat/resposta.h"
 
 #include <QString>
-
 #include <stdexcept>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
-    const QString xml = QString::fromUtf8(reinterpret_cast<const char*>(dados), static_cast<qsizetype>(tamanho));
+    const QString xml =
+        QString::fromUtf8(reinterpret_cast<const char*>(dados), static_cast<qsizetype>(tamanho));
     QString formatado;
     try {
         formatado = sat::FormatXMLString(xml);
     } catch (const std::runtime_error&) {
         return 0; // not well-formed: the error goes to the caller
     }
-    EXIGIR(formatado.isEmpty() || formatado.endsWith(QStringLiteral("\r\n")), "a última linha termina em CR LF");
+    EXIGIR(formatado.isEmpty() || formatado.endsWith(QStringLiteral("\r\n")),
+           "a última linha termina em CR LF");
     QString outraVez;
     try {
         outraVez = sat::FormatXMLString(formatado);

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     settings::ParameterStore lido;
     const settings::StoreResult aberto = lido.open(gravar("Parametros.xml", bytes));
     if (!aberto) {
-        EXIGIR(!lido.isOpen() && !aberto.message().isEmpty(), "um arquivo ilegível deixa o repositório fechado, com a razão");
+        EXIGIR(!lido.isOpen() && !aberto.message().isEmpty(),
+               "um arquivo ilegível deixa o repositório fechado, com a razão");
         return 0;
     }
 
@@ -43,11 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     for (qsizetype i = 0; i < campos.size(); ++i) {
         const auto& a = campos[i];
         const auto& b = camposRelidos[i];
-        EXIGIR(a.name == b.name && a.kind == b.kind && a.width == b.width, "as mesmas colunas, na mesma ordem");
-        const bool igual = lido.isNull(a.name) == relido.isNull(a.name) && lido.text(a.name) == relido.text(a.name);
+        EXIGIR(a.name == b.name && a.kind == b.kind && a.width == b.width,
+               "as mesmas colunas, na mesma ordem");
+        const bool igual =
+            lido.isNull(a.name) == relido.isNull(a.name) && lido.text(a.name) == relido.text(a.name);
         if (!igual)
-            std::fprintf(stderr, "campo %s: \"%s\" / \"%s\"\n", qPrintable(a.name), qPrintable(lido.text(a.name)),
-                         qPrintable(relido.text(a.name)));
+            std::fprintf(stderr, "campo %s: \"%s\" / \"%s\"\n", qPrintable(a.name),
+                         qPrintable(lido.text(a.name)), qPrintable(relido.text(a.name)));
         EXIGIR(igual, "os mesmos valores no registro atual");
     }
     EXIGIR(lido.recordCount() == relido.recordCount(), "o mesmo número de registros");

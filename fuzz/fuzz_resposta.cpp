@@ -6,12 +6,13 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <stdexcept>
 
 namespace {
 
-qsizetype caracteres(const QString& texto) { return texto.toUcs4().size(); }
+qsizetype caracteres(const QString& texto) {
+    return texto.toUcs4().size();
+}
 
 // Any separator and white-space sets: the first byte is the separator, the second
 // the white space (none when they are equal), the rest the content.
@@ -21,17 +22,21 @@ void separarComConjuntos(const QByteArray& entrada) {
     const char separador = entrada[0];
     const char branco = entrada[1];
     const sat::ConjuntoCaracteres separadores = sat::conjunto({separador});
-    const sat::ConjuntoCaracteres brancos = branco == separador ? sat::ConjuntoCaracteres() : sat::conjunto({branco});
+    const sat::ConjuntoCaracteres brancos =
+        branco == separador ? sat::ConjuntoCaracteres() : sat::conjunto({branco});
     const QByteArray conteudo = entrada.mid(2);
 
     QByteArrayList lista{"já estava na lista"};
     const qsizetype n = sat::ExtractStrings2(separadores, brancos, conteudo, lista);
-    EXIGIR(lista.size() == n + 1 && lista.first() == "já estava na lista", "a lista não é esvaziada; o resultado conta o que foi acrescentado");
+    EXIGIR(lista.size() == n + 1 && lista.first() == "já estava na lista",
+           "a lista não é esvaziada; o resultado conta o que foi acrescentado");
     lista.removeFirst();
-    EXIGIR(conteudo.isEmpty() ? n == 0 : n == conteudo.count(separador) + 1, "n separadores dão n + 1 campos");
+    EXIGIR(conteudo.isEmpty() ? n == 0 : n == conteudo.count(separador) + 1,
+           "n separadores dão n + 1 campos");
     for (const QByteArray& campo : lista) {
         EXIGIR(!campo.contains(separador), "nenhum campo contém um separador");
-        EXIGIR(branco == separador || !campo.startsWith(branco), "os brancos do início de cada campo são pulados");
+        EXIGIR(branco == separador || !campo.startsWith(branco),
+               "os brancos do início de cada campo são pulados");
     }
 
     // The same text as 8-bit characters splits the same way.
@@ -98,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     const bool temSefaz = campos.size() > k && !campos[k].isEmpty();
     EXIGIR(sefaz.has_value() == temSefaz, "a janela SEFAZ aparece só com o código SEFAZ");
     if (sefaz)
-        EXIGIR(sefaz->startsWith(QStringLiteral("Código: ") + sat::decodificar(campos[k]) + QStringLiteral("\n\n")),
+        EXIGIR(sefaz->startsWith(QStringLiteral("Código: ") + sat::decodificar(campos[k]) +
+                                 QStringLiteral("\n\n")),
                "a janela SEFAZ começa com o código");
     return 0;
 }

@@ -38,14 +38,15 @@ std::string assinatura() {
 }
 
 std::string venda() {
-    return std::string("<CFe><infCFe versaoDadosEnt=\"0.08\"><ide><CNPJ>") + kSoftwareHouse + "</CNPJ><signAC>" +
-           assinatura() + "</signAC><numeroCaixa>001</numeroCaixa></ide><emit><CNPJ>" + kContribuinte +
+    return std::string("<CFe><infCFe versaoDadosEnt=\"0.08\"><ide><CNPJ>") + kSoftwareHouse +
+           "</CNPJ><signAC>" + assinatura() + "</signAC><numeroCaixa>001</numeroCaixa></ide><emit><CNPJ>" +
+           kContribuinte +
            "</CNPJ><IE>111111111111</IE><indRatISSQN>N</indRatISSQN></emit><dest/><det nItem=\"1\"><prod>"
            "<cProd>A1</cProd><xProd>Caneta</xProd><CFOP>5102</CFOP><uCom>UN</uCom><qCom>1.0000</qCom>"
-           "<vUnCom>10.00</vUnCom><indRegra>A</indRegra></prod><imposto><ICMS><ICMS00><Orig>0</Orig><CST>00</CST>"
-           "<pICMS>18.00</pICMS></ICMS00></ICMS><PIS><PISNT><CST>04</CST></PISNT></PIS><COFINS><COFINSNT>"
-           "<CST>04</CST></COFINSNT></COFINS></imposto></det><total/><pgto><MP><cMP>01</cMP><vMP>10.00</vMP>"
-           "</MP></pgto></infCFe></CFe>";
+           "<vUnCom>10.00</vUnCom><indRegra>A</indRegra></prod><imposto><ICMS><ICMS00><Orig>0</Orig>"
+           "<CST>00</CST><pICMS>18.00</pICMS></ICMS00></ICMS><PIS><PISNT><CST>04</CST></PISNT></PIS>"
+           "<COFINS><COFINSNT><CST>04</CST></COFINSNT></COFINS></imposto></det><total/><pgto><MP>"
+           "<cMP>01</cMP><vMP>10.00</vMP></MP></pgto></infCFe></CFe>";
 }
 
 void gravar(const fs::path& arquivo, std::string_view texto) {
@@ -105,7 +106,8 @@ std::vector<std::string_view> separar(std::string_view texto, char separador) {
     std::size_t inicio = 0;
     for (;;) {
         const std::size_t fim = texto.find(separador, inicio);
-        partes.push_back(texto.substr(inicio, fim == std::string_view::npos ? std::string_view::npos : fim - inicio));
+        partes.push_back(
+            texto.substr(inicio, fim == std::string_view::npos ? std::string_view::npos : fim - inicio));
         if (fim == std::string_view::npos)
             return partes;
         inicio = fim + 1;
@@ -113,7 +115,8 @@ std::vector<std::string_view> separar(std::string_view texto, char separador) {
 }
 
 std::string trocarChave(std::string texto, const std::string& chave) {
-    for (std::size_t p = texto.find("@chave"); p != std::string::npos; p = texto.find("@chave", p + chave.size()))
+    for (std::size_t p = texto.find("@chave"); p != std::string::npos;
+         p = texto.find("@chave", p + chave.size()))
         texto.replace(p, 6, chave);
     return texto;
 }
@@ -122,7 +125,8 @@ std::string trocarChave(std::string texto, const std::string& chave) {
 std::string semDemoras(std::string_view texto) {
     std::string saida;
     for (std::string_view linha : separar(texto, '\n')) {
-        if (linha.find("delay") == std::string_view::npos && linha.find("padding") == std::string_view::npos) {
+        if (linha.find("delay") == std::string_view::npos &&
+            linha.find("padding") == std::string_view::npos) {
             saida += linha;
             saida += '\n';
         }
@@ -200,23 +204,57 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         const int sessao = p.numero(0, ++proximaSessao);
         const char* resposta = nullptr;
         switch (seletor) {
-        case 0: resposta = ComunicarCertificadoICPBRASIL(sessao, p.texto(1), p.texto(2)); break;
-        case 1: resposta = EnviarDadosVenda(sessao, p.texto(1), p.texto(2)); break;
-        case 2: resposta = CancelarUltimaVenda(sessao, p.texto(1), p.texto(2), p.texto(3)); break;
-        case 3: resposta = ConsultarSAT(sessao); break;
-        case 4: resposta = TesteFimAFim(sessao, p.texto(1), p.texto(2)); break;
-        case 5: resposta = ConsultarStatusOperacional(sessao, p.texto(1)); break;
-        case 6: resposta = ConsultarNumeroSessao(sessao, p.texto(1), p.numero(2, 0)); break;
-        case 7: resposta = AssociarAssinatura(sessao, p.texto(1), p.texto(2), p.texto(3)); break;
-        case 8: resposta = AtualizarSoftwareSAT(sessao, p.texto(1)); break;
-        case 9: resposta = ExtrairLogs(sessao, p.texto(1)); break;
-        case 10: resposta = BloquearSAT(sessao, p.texto(1)); break;
-        case 11: resposta = DesbloquearSAT(sessao, p.texto(1)); break;
-        case 12: resposta = TrocarCodigoDeAtivacao(sessao, p.texto(1), p.numero(2, 0), p.texto(3), p.texto(4)); break;
-        case 13: resposta = ConfigurarInterfaceDeRede(sessao, p.texto(1), p.texto(2)); break;
-        case 14: resposta = AtivarSAT(sessao, p.numero(1, 0), p.texto(2), p.texto(3), p.numero(4, 0)); break;
-        case 15: resposta = SetDriver(sessao, p.texto(1)); break;
-        default: resposta = ConsultarUltimaSessaoFiscal(sessao, p.texto(1)); break;
+        case 0:
+            resposta = ComunicarCertificadoICPBRASIL(sessao, p.texto(1), p.texto(2));
+            break;
+        case 1:
+            resposta = EnviarDadosVenda(sessao, p.texto(1), p.texto(2));
+            break;
+        case 2:
+            resposta = CancelarUltimaVenda(sessao, p.texto(1), p.texto(2), p.texto(3));
+            break;
+        case 3:
+            resposta = ConsultarSAT(sessao);
+            break;
+        case 4:
+            resposta = TesteFimAFim(sessao, p.texto(1), p.texto(2));
+            break;
+        case 5:
+            resposta = ConsultarStatusOperacional(sessao, p.texto(1));
+            break;
+        case 6:
+            resposta = ConsultarNumeroSessao(sessao, p.texto(1), p.numero(2, 0));
+            break;
+        case 7:
+            resposta = AssociarAssinatura(sessao, p.texto(1), p.texto(2), p.texto(3));
+            break;
+        case 8:
+            resposta = AtualizarSoftwareSAT(sessao, p.texto(1));
+            break;
+        case 9:
+            resposta = ExtrairLogs(sessao, p.texto(1));
+            break;
+        case 10:
+            resposta = BloquearSAT(sessao, p.texto(1));
+            break;
+        case 11:
+            resposta = DesbloquearSAT(sessao, p.texto(1));
+            break;
+        case 12:
+            resposta = TrocarCodigoDeAtivacao(sessao, p.texto(1), p.numero(2, 0), p.texto(3), p.texto(4));
+            break;
+        case 13:
+            resposta = ConfigurarInterfaceDeRede(sessao, p.texto(1), p.texto(2));
+            break;
+        case 14:
+            resposta = AtivarSAT(sessao, p.numero(1, 0), p.texto(2), p.texto(3), p.numero(4, 0));
+            break;
+        case 15:
+            resposta = SetDriver(sessao, p.texto(1));
+            break;
+        default:
+            resposta = ConsultarUltimaSessaoFiscal(sessao, p.texto(1));
+            break;
         }
         EXIGIR(resposta != nullptr, "toda chamada tem resposta");
         static const bool eco = std::getenv("SATEMU_FUZZ_ECO") != nullptr; // to check what a seed reaches

@@ -13,7 +13,9 @@ constexpr qsizetype primeiroCampo = 5;
 constexpr qsizetype ultimoNomeado = 27;
 
 // The positions shown as text, value as the device sent it.
-bool eTexto(qsizetype p) { return (p >= 5 && p <= 16) || (p >= 18 && p <= 22); }
+bool eTexto(qsizetype p) {
+    return (p >= 5 && p <= 16) || (p >= 18 && p <= 22);
+}
 
 } // namespace
 
