@@ -447,7 +447,7 @@ StoreResult ParameterStore::load(const QByteArray& bytes) {
                     for (auto& [name, value] : attributesOf(reader)) {
                         if (sameName(name, u"RowState"))
                             version.state = value.trimmed().toInt();
-                        else
+                        else if (isXmlName(name)) // what could not be written back is not read either
                             version.attributes.append({name, value});
                     }
                     versions.append(version);
