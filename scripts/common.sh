@@ -12,6 +12,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev 
 TEST_PACKAGES=(libxml2-utils xvfb xauth xdotool)
 # The tour's screenshots: the virtual X display and ImageMagick to reduce colours.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
+# Fuzzing: clang with libFuzzer and the sanitizer runtimes (fuzz.sh, fuzz-ci.sh).
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 # ensure_packages PKG...: installs what is missing when run as root, otherwise
 # prints the exact command to run and stops.
@@ -38,4 +40,14 @@ configure_and_build() {
     shift
     cmake -S "$PROJECT_DIR" -B "$dir" -G Ninja "$@"
     cmake --build "$dir" --parallel "$(nproc)"
+}
+
+# build_fuzzers BUILD_DIR TARGET...: the fuzz tree (clang, SATCONSOLE_FUZZ), with
+# only the named targets built ("fuzzers" builds them all).
+build_fuzzers() {
+    local dir="$1"
+    shift
+    cmake -S "$PROJECT_DIR" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DSATCONSOLE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+    nice cmake --build "$dir" --parallel "$(nproc)" --target "$@"
 }

@@ -49,7 +49,13 @@ constexpr qsizetype primeiroCampoStatus = 5;
 constexpr qsizetype larguraNome = 17;
 
 // Characters from..from+n-1 (counted from 1); a slice past the end is empty.
-QString fatia(const QString& v, qsizetype de, qsizetype n) { return v.mid(de - 1, n); }
+// Counted in characters, not UTF-16 units, so a slice never splits a surrogate pair.
+QString fatia(const QString& v, qsizetype de, qsizetype n) {
+    const QList<uint> caracteres = v.toUcs4();
+    const qsizetype inicio = std::min(de - 1, caracteres.size());
+    const qsizetype fim = std::min(inicio + n, caracteres.size());
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(caracteres.constData()) + inicio, fim - inicio);
+}
 
 QString dataHora(const QString& v) {
     return fatia(v, 7, 2) + u'/' + fatia(v, 5, 2) + u'/' + fatia(v, 1, 4) + QStringLiteral(" - ") + fatia(v, 9, 2) +

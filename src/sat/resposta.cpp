@@ -99,7 +99,8 @@ std::optional<QString> textoSefaz(const QByteArrayList& campos) {
 namespace {
 
 // Text and attribute values escaped for writing back; in attributes quotes and the
-// white space that attribute normalisation would fold are escaped too.
+// white space that attribute normalisation would fold are escaped too. A carriage
+// return is always a reference: written as it is, a reader would turn it into a line feed.
 QString escapar(QStringView texto, bool atributo) {
     QString saida;
     saida.reserve(texto.size());
@@ -111,7 +112,7 @@ QString escapar(QStringView texto, bool atributo) {
         case '"': saida += atributo ? QStringLiteral("&quot;") : QStringLiteral("\""); break;
         case '\t': saida += atributo ? QStringLiteral("&#9;") : QStringLiteral("\t"); break;
         case '\n': saida += atributo ? QStringLiteral("&#10;") : QStringLiteral("\n"); break;
-        case '\r': saida += atributo ? QStringLiteral("&#13;") : QStringLiteral("\r"); break;
+        case '\r': saida += QStringLiteral("&#13;"); break;
         default: saida += c;
         }
     }
@@ -145,6 +146,38 @@ QString declaracao(const QString& xml) {
     return linha + QStringLiteral("?>");
 }
 
+// XML cannot carry NUL, the other control characters but tab, line feed and carriage
+// return, U+FFFE, U+FFFF or half of a surrogate pair, not even as a reference. The
+// stream reader lets some of them through (a NUL inside a processing instruction's
+// target), and the text written would then not read again: such a text is refused
+// here, with the place of the first one.
+void exigirCaracteresXml(const QString& xml) {
+    qsizetype linhaAtual = 1;
+    qsizetype coluna = 1;
+    for (qsizetype i = 0; i < xml.size(); ++i) {
+        const char16_t c = xml[i].unicode();
+        bool valido = c == u'\t' || c == u'\n' || c == u'\r' || (c >= 0x20 && c != 0xFFFE && c != 0xFFFF);
+        if (QChar::isHighSurrogate(c)) {
+            valido = i + 1 < xml.size() && xml[i + 1].isLowSurrogate();
+            ++i;
+        } else if (QChar::isLowSurrogate(c)) {
+            valido = false;
+        }
+        if (!valido)
+            throw std::runtime_error(QStringLiteral("XML inválido (linha %1, coluna %2): caractere U+%3 não permitido em XML")
+                                         .arg(linhaAtual)
+                                         .arg(coluna)
+                                         .arg(QString::number(c, 16).toUpper().rightJustified(4, u'0'))
+                                         .toStdString());
+        if (c == u'\n') {
+            ++linhaAtual;
+            coluna = 1;
+        } else {
+            ++coluna;
+        }
+    }
+}
+
 // One element being written: its opening tag waits until we know whether it has
 // children (its own block), only text (one line) or nothing (self-closing).
 struct Aberto {
@@ -163,6 +196,7 @@ QString FormatXMLString(const QString& xml) {
         saida += QString(nivel * 2, QLatin1Char(' ')) + conteudo + fimDeLinha;
     };
 
+    exigirCaracteresXml(xml);
     const QString decl = declaracao(xml);
     if (!decl.isEmpty())
         saida += decl + fimDeLinha;
@@ -223,11 +257,16 @@ QString FormatXMLString(const QString& xml) {
             abrirPai();
             linha(pilha.size(), QStringLiteral("<!--") + leitor.text().toString() + QStringLiteral("-->"));
             break;
-        case QXmlStreamReader::ProcessingInstruction:
+        case QXmlStreamReader::ProcessingInstruction: {
             abrirPai();
-            linha(pilha.size(), QStringLiteral("<?") + leitor.processingInstructionTarget().toString() + QLatin1Char(' ') +
-                                    leitor.processingInstructionData().toString() + QStringLiteral("?>"));
+            // An instruction without data is written without the blank: the stream reader
+            // checks the target's name more strictly when data follows it, so a target it
+            // took as "<?alvo?>" might not read again as "<?alvo ?>".
+            const QString dados = leitor.processingInstructionData().toString();
+            linha(pilha.size(), QStringLiteral("<?") + leitor.processingInstructionTarget().toString() +
+                                    (dados.isEmpty() ? QString() : QLatin1Char(' ') + dados) + QStringLiteral("?>"));
             break;
+        }
         default:
             break;
         }

@@ -283,12 +283,22 @@ DecodedPacket decodePacket(const QByteArray& bytes) {
     return packet;
 }
 
+// The element's attributes as written back. A prefixed name takes its namespace
+// declaration along (it may have been made on an ancestor that is not written back
+// as read), so the element reads again on its own.
 QList<std::pair<QString, QString>> attributesOf(const QXmlStreamReader& reader) {
     QList<std::pair<QString, QString>> list;
+    QStringList declared;
     const QXmlStreamAttributes attributes = reader.attributes();
     list.reserve(attributes.size());
-    for (const QXmlStreamAttribute& attribute : attributes)
+    for (const QXmlStreamAttribute& attribute : attributes) {
+        const QString prefix = attribute.prefix().toString();
+        if (!prefix.isEmpty() && prefix != u"xml" && !declared.contains(prefix)) {
+            list.append({QStringLiteral("xmlns:") + prefix, attribute.namespaceUri().toString()});
+            declared.append(prefix);
+        }
         list.append({attribute.qualifiedName().toString(), attribute.value().toString()});
+    }
     return list;
 }
 
@@ -437,7 +447,7 @@ StoreResult ParameterStore::load(const QByteArray& bytes) {
                     for (auto& [name, value] : attributesOf(reader)) {
                         if (sameName(name, u"RowState"))
                             version.state = value.trimmed().toInt();
-                        else
+                        else if (isXmlName(name)) // what could not be written back is not read either
                             version.attributes.append({name, value});
                     }
                     versions.append(version);

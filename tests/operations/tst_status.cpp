@@ -190,6 +190,15 @@ void TestStatus::linhaDeCadaCampo_data() {
         << comCampo(23, "2024") << QStringLiteral(" DH_CFe ........... //2024 - ::");
     QTest::newRow("data e hora copiadas sem verificação")
         << comCampo(17, "ABCDEFGHIJKLMN") << QStringLiteral(" DH_ATUAL ......... GH/EF/ABCD - IJ:KL:MN");
+    // Sliced by characters: a character beyond the basic plane (two UTF-16 units) is
+    // never cut in half.
+    QTest::newRow("data e hora fora do plano básico")
+        << comCampo(17, "\xF0\x9F\x98\x80" "0240315143005")
+        << QStringLiteral(" DH_ATUAL ......... 15/03/\U0001F600024 - 14:30:05");
+    QTest::newRow("data fora do plano básico, por inteiro")
+        << comCampo(25, QByteArray("\xF0\x9F\x98\x80").repeated(8))
+        << QStringLiteral(" CERT_EMISSAO ..... \U0001F600\U0001F600/\U0001F600\U0001F600/"
+                          "\U0001F600\U0001F600\U0001F600\U0001F600");
     QTest::newRow("data e hora longa: o excesso some")
         << comCampo(24, "2024031514300599") << QStringLiteral(" DH_ULTIMA ........ 15/03/2024 - 14:30:05");
 

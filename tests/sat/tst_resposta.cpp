@@ -22,9 +22,14 @@ private slots:
     void mensagemResposta();
     void formatXml_data();
     void formatXml();
+    void formatXmlDoProprioResultado_data();
+    void formatXmlDoProprioResultado();
     void formatXmlInvalido();
     void escapeDeTexto_data();
     void escapeDeTexto();
+    void formatXmlCaractereProibido_data();
+    void formatXmlCaractereProibido();
+    void formatXmlCaracteresPermitidos();
 };
 
 void TestResposta::separacao_data() {
@@ -178,6 +183,30 @@ void TestResposta::formatXml() {
     QCOMPARE(FormatXMLString(entrada).toUtf8(), saida);
 }
 
+void TestResposta::formatXmlDoProprioResultado_data() {
+    QTest::addColumn<QString>("entrada");
+    QTest::addColumn<QByteArray>("saida");
+    QTest::newRow("instrução sem dados") << QStringLiteral("<?alvo?><a/>") << QByteArray("<?alvo?>\r\n<a/>\r\n");
+    QTest::newRow("instrução com dados") << QStringLiteral("<a><?pi dados?></a>")
+                                         << QByteArray("<a>\r\n  <?pi dados?>\r\n</a>\r\n");
+    // Found by fuzzing: a carriage return in text came back as a line feed.
+    QTest::newRow("retorno de carro no texto")
+        << QStringLiteral("<CFe>&#13;</CFe>") << QByteArray("<CFe>&#13;</CFe>\r\n");
+    QTest::newRow("retorno de carro entre linhas")
+        << QStringLiteral("<a>x&#13;\ny</a>") << QByteArray("<a>x&#13;\ny</a>\r\n");
+    // Found by fuzzing: a target the reader takes without data but refuses before a blank.
+    QTest::newRow("alvo com U+FFFD, sem dados")
+        << QStringLiteral("<?x-\uFFFD\uFFFDver?><a/>") << QByteArray("<?x-\xEF\xBF\xBD\xEF\xBF\xBDver?>\r\n<a/>\r\n");
+}
+
+void TestResposta::formatXmlDoProprioResultado() {
+    QFETCH(QString, entrada);
+    QFETCH(QByteArray, saida);
+    const QString formatado = FormatXMLString(entrada);
+    QCOMPARE(formatado.toUtf8(), saida);
+    QCOMPARE(FormatXMLString(formatado), formatado);
+}
+
 void TestResposta::formatXmlInvalido() {
     try {
         FormatXMLString(QStringLiteral("<a><b></a>"));
@@ -207,6 +236,39 @@ void TestResposta::escapeDeTexto() {
     QFETCH(QString, texto);
     QFETCH(QString, escapado);
     QCOMPARE(escaparTexto(texto), escapado);
+}
+
+void TestResposta::formatXmlCaractereProibido_data() {
+    QTest::addColumn<QString>("entrada");
+    QTest::addColumn<QString>("lugar");
+    // Found by fuzzing: the stream reader takes a NUL inside a processing instruction's
+    // target, and the text written from it did not read again.
+    QTest::newRow("NUL no alvo de uma instrução")
+        << QStringLiteral("<?x-l") + QChar(0) + QStringLiteral("ver?><a/>") << QStringLiteral("linha 1, coluna 6");
+    QTest::newRow("NUL no texto") << QStringLiteral("<a>x") + QChar(0) + QStringLiteral("</a>")
+                                  << QStringLiteral("linha 1, coluna 5");
+    QTest::newRow("controle na segunda linha") << QStringLiteral("<a>\n<b>\x01</b></a>")
+                                               << QStringLiteral("linha 2, coluna 4");
+    QTest::newRow("U+FFFF") << QStringLiteral("<a>\uFFFF</a>") << QStringLiteral("linha 1, coluna 4");
+    QTest::newRow("meio par de substitutos") << QStringLiteral("<a>") + QChar(0xD800) + QStringLiteral("</a>")
+                                             << QStringLiteral("linha 1, coluna 4");
+}
+
+void TestResposta::formatXmlCaractereProibido() {
+    QFETCH(QString, entrada);
+    QFETCH(QString, lugar);
+    try {
+        FormatXMLString(entrada);
+        QFAIL("a character XML cannot carry must raise");
+    } catch (const std::runtime_error& e) {
+        QVERIFY2(QString::fromUtf8(e.what()).contains(lugar), e.what());
+    }
+}
+
+void TestResposta::formatXmlCaracteresPermitidos() {
+    // Tab, line feed, carriage return and characters beyond the basic plane are XML.
+    QCOMPARE(FormatXMLString(QStringLiteral("<a>\t\U0001F600</a>")).toUtf8(),
+             QByteArray("<a>\t\xF0\x9F\x98\x80</a>\r\n"));
 }
 
 QTEST_APPLESS_MAIN(TestResposta)
