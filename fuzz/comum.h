@@ -3,13 +3,15 @@
 // machine has one, since some readers only read files.
 #pragma once
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 
 namespace fuzz {
 
@@ -19,26 +21,28 @@ namespace fuzz {
 }
 
 // A folder of the process's own for scratch files: in /dev/shm when it is
-// writable (files there cost no disk flush), otherwise in the system temporary folder.
+// writable (files there cost no disk flush), otherwise in the system temporary
+// folder. libFuzzer ends with _Exit, so no exit handler removes it: each fuzzer
+// removes instead the folders left by processes that no longer run.
 inline std::filesystem::path pastaTemporaria() {
     static const std::filesystem::path pasta = [] {
         std::error_code ec;
         std::filesystem::path base = "/dev/shm";
-        if (!std::filesystem::is_directory(base, ec))
+        if (!std::filesystem::is_directory(base, ec) || ::access(base.c_str(), W_OK) != 0)
             base = std::filesystem::temp_directory_path(ec);
-        std::filesystem::path p;
-        for (unsigned n = 0;; ++n) {
-            p = base /
-                ("satconsole-fuzz-" + std::to_string(std::random_device{}()) + "-" + std::to_string(n));
-            if (std::filesystem::create_directory(p, ec))
-                break;
-            if (n > 100)
-                falhou("não foi possível criar a pasta temporária", __FILE__, __LINE__);
+        const std::string prefixo = "satconsole-fuzz-";
+        for (const auto& entrada : std::filesystem::directory_iterator(base, ec)) {
+            const std::string nome = entrada.path().filename().string();
+            if (nome.rfind(prefixo, 0) != 0)
+                continue;
+            const long pid = std::strtol(nome.c_str() + prefixo.size(), nullptr, 10);
+            if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+                std::filesystem::remove_all(entrada.path(), ec);
         }
-        std::atexit([] {
-            std::error_code e;
-            std::filesystem::remove_all(pasta, e);
-        });
+        const std::filesystem::path p = base / (prefixo + std::to_string(::getpid()));
+        std::filesystem::remove_all(p, ec);
+        if (!std::filesystem::create_directory(p, ec))
+            falhou("não foi possível criar a pasta temporária", __FILE__, __LINE__);
         return p;
     }();
     return pasta;
