@@ -3,6 +3,7 @@
 // crashes ends the helper with the system's exception code, and a fresh helper serves
 // the next call. Plain Win32 and C++: no Qt.
 #include "sat/protocolo.h"
+#include "verificacao.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -17,19 +18,7 @@ namespace {
 
 namespace protocolo = sat::protocolo;
 
-int aprovados = 0;
-int reprovados = 0;
-
-void verifica(bool ok, const std::string& oque, const std::string& detalhe = {}) {
-    if (ok) {
-        ++aprovados;
-        return;
-    }
-    ++reprovados;
-    std::printf("FALHOU: %s\n", oque.c_str());
-    if (!detalhe.empty())
-        std::printf("    %.400s\n", detalhe.c_str());
-}
+using verificacao::verifica;
 
 std::filesystem::path pastaDoPrograma() {
     wchar_t caminho[MAX_PATH];
@@ -44,7 +33,8 @@ public:
         SECURITY_ATTRIBUTES herdavel{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         HANDLE entradaDele = nullptr;
         HANDLE saidaDele = nullptr;
-        if (!CreatePipe(&entradaDele, &escrever_, &herdavel, 0) || !CreatePipe(&ler_, &saidaDele, &herdavel, 0))
+        if (!CreatePipe(&entradaDele, &escrever_, &herdavel, 0) ||
+            !CreatePipe(&ler_, &saidaDele, &herdavel, 0))
             return false;
         SetHandleInformation(escrever_, HANDLE_FLAG_INHERIT, 0);
         SetHandleInformation(ler_, HANDLE_FLAG_INHERIT, 0);
@@ -205,11 +195,11 @@ int main() {
         verifica(h.iniciar(), "um novo sat-host.exe inicia");
         if (carregar(h, satemu, funcoes)) {
             const auto r = consultar(h, 43);
-            verifica(r && r->rfind("000043|08000|", 0) == 0, "consulta pelo novo helper", r.value_or("(nada)"));
+            verifica(r && r->rfind("000043|08000|", 0) == 0, "consulta pelo novo helper",
+                     r.value_or("(nada)"));
         }
     }
 
     fs::remove_all(pasta, ec);
-    std::printf("%d passed, %d failed\n", aprovados, reprovados);
-    return reprovados == 0 ? 0 : 1;
+    return verificacao::resumo();
 }

@@ -3,6 +3,7 @@
 // from version resources; the emulated device works as a real DLL, SAT_x64.DLL,
 // through the same 17 entry points the console calls. Plain Win32 and C++: no Qt.
 #include "platform/platform.h"
+#include "verificacao.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -18,19 +19,7 @@
 
 namespace {
 
-int aprovados = 0;
-int reprovados = 0;
-
-void verifica(bool ok, const std::string& oque, const std::string& detalhe = {}) {
-    if (ok) {
-        ++aprovados;
-        return;
-    }
-    ++reprovados;
-    std::printf("FALHOU: %s\n", oque.c_str());
-    if (!detalhe.empty())
-        std::printf("    %.400s\n", detalhe.c_str());
-}
+using verificacao::verifica;
 
 void iguais(const std::string& obtido, const std::string& esperado, const std::string& oque) {
     verifica(obtido == esperado, oque, "obtido \"" + obtido + "\", esperado \"" + esperado + "\"");
@@ -347,6 +336,5 @@ int main() {
     vidaDoDispositivo(pasta);
 
     fs::remove_all(pasta, ec);
-    std::printf("%d passed, %d failed\n", aprovados, reprovados);
-    return reprovados == 0 ? 0 : 1;
+    return verificacao::resumo();
 }
