@@ -246,14 +246,19 @@ std::optional<QString> TabTeste::assinaturaDeProducao() {
     return assinatura;
 }
 
-void TabTeste::testar(VarianteTeste variante) {
-    const bool producao = variante == VarianteTeste::Producao;
+bool TabTeste::pedirCodigo() {
     EstadoConsole& estado = servicos_.estado();
     estado.codigoativacao.clear();
     MemoCFe->clear();
     servicos_.mostrarValida();
-    if (estado.cancelado != 0)
+    return estado.cancelado == 0;
+}
+
+void TabTeste::testar(VarianteTeste variante) {
+    const bool producao = variante == VarianteTeste::Producao;
+    if (!pedirCodigo())
         return;
+    EstadoConsole& estado = servicos_.estado();
     const QString codigo = aparar(estado.codigoativacao);
     if (codigo.size() < 8)
         return servicos_.ui().mensagem(codigoCurto);
@@ -327,12 +332,9 @@ void TabTeste::BtnSessaoFiscalClick() {
 }
 
 void TabTeste::consultar(bool fiscal) {
-    EstadoConsole& estado = servicos_.estado();
-    estado.codigoativacao.clear();
-    MemoCFe->clear();
-    servicos_.mostrarValida();
-    if (estado.cancelado != 0)
+    if (!pedirCodigo())
         return;
+    EstadoConsole& estado = servicos_.estado();
     Panel4->setText(fiscal ? QStringLiteral("CONSULTAR ÚLTIMA SESSÃO FISCAL")
                            : QStringLiteral("CONSULTAR NÚMERO DE SESSÃO"));
     const QString codigo = aparar(estado.codigoativacao);

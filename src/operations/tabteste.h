@@ -68,6 +68,9 @@ public:
     QString arquivoCFe() const;
 
 private:
+    // Empties the memo and asks for the activation code (every test and query starts
+    // so); true when the user confirmed it.
+    bool pedirCodigo();
     void testar(VarianteTeste variante);
     // The signature the production test sends: the typed text, or the text of the
     // chosen file. Nothing (the user already told why) when it cannot be had.
