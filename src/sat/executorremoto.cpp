@@ -8,8 +8,6 @@
 
 namespace sat {
 
-namespace protocolo = sat::protocolo;
-
 ExecutorRemoto::ExecutorRemoto(QString programa, int limiteDeCargaMs)
     : programa_(std::move(programa)), limiteDeCargaMs_(limiteDeCargaMs) {}
 
