@@ -19,8 +19,24 @@ std::optional<QByteArray> documentoConfRede(const ParameterStore& cds) {
     xml.writeProcessingInstruction(QStringLiteral("xml"),
                                    QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
     xml.writeStartElement(QStringLiteral("config"));
-    // Character data: "&", "<" and ">" become entity references.
-    const auto elemento = [&](const QString& nome) { xml.writeTextElement(nome, cds.text(nome)); };
+    // Character data: "&", "<" and ">" become entity references. A line break inside a
+    // value is written as a character reference: the document is read back for sending
+    // with its line breaks dropped, and a raw one would vanish from the value (a key
+    // pasted with a line feed, a hand-edited Parametros.xml).
+    const auto elemento = [&](const QString& nome) {
+        const QString valor = cds.text(nome);
+        xml.writeStartElement(nome);
+        qsizetype inicio = 0;
+        for (qsizetype i = 0; i < valor.size(); ++i) {
+            if (valor[i] != u'\r' && valor[i] != u'\n')
+                continue;
+            xml.writeCharacters(valor.sliced(inicio, i - inicio));
+            xml.writeEntityReference(valor[i] == u'\r' ? QStringLiteral("#13") : QStringLiteral("#10"));
+            inicio = i + 1;
+        }
+        xml.writeCharacters(valor.sliced(inicio));
+        xml.writeEndElement();
+    };
 
     elemento(QStringLiteral("tipoInter"));
     if (cds.text(u"tipoInter") == u"WIFI") {

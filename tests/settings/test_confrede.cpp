@@ -163,6 +163,12 @@ void TestConfRede::documentoDoRegistro_data() {
     QTest::newRow("aspas") << Campos{{"tipoLan", "PPPoE"}, {"usuario", "a\"b'c"}, {"senha", ""}}
                            << documento("<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan>"
                                         "<usuario>a&quot;b'c</usuario><senha></senha><proxy>0</proxy>");
+    // Read back for sending with its line breaks dropped: a raw one would leave the value.
+    QTest::newRow("quebras de linha num valor: referências de caractere")
+        << Campos{{"tipoInter", "WIFI"}, {"SSID", "a\r\nb"}, {"seg", "WEP"}, {"codigo", "\nx\ry\n"}}
+        << documento("<tipoInter>WIFI</tipoInter><SSID>a&#13;&#10;b</SSID><seg>WEP</seg>"
+                     "<codigo>&#10;x&#13;y&#10;</codigo>" +
+                     padraoDepoisDaRede);
     QTest::newRow("acentos em UTF-8")
         << Campos{{"tipoLan", "PPPoE"}, {"usuario", "João"}, {"senha", "ção"}}
         << documento("<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan><usuario>Jo\xC3\xA3o</usuario>"
@@ -192,8 +198,16 @@ void TestConfRede::documentoDoRegistro() {
     QVERIFY(gerado.has_value());
     QCOMPARE(*gerado, esperado);
     QCOMPARE(cds_->isModified(), modificado); // the writer changes nothing in the store
-    // Well-formed, with the values back as stored.
-    QXmlStreamReader leitor(*gerado);
+
+    // The same bytes land in ConfRede.xml.
+    QString motivo;
+    QVERIFY(settings::geraxml(*cds_, pasta_->path(), &motivo));
+    QCOMPARE(readAll(pasta_->filePath(QStringLiteral("ConfRede.xml"))), esperado);
+
+    // What is read back for the device is well-formed and carries the values as stored.
+    const settings::ConfRedeLida lida = settings::lerConfRede(pasta_->path());
+    QVERIFY(lida.documento.has_value());
+    QXmlStreamReader leitor(*lida.documento);
     while (!leitor.atEnd()) {
         if (leitor.readNext() == QXmlStreamReader::StartElement && leitor.name() != u"config") {
             const QString nome = leitor.name().toString();
@@ -201,11 +215,6 @@ void TestConfRede::documentoDoRegistro() {
         }
     }
     QVERIFY2(!leitor.hasError(), qPrintable(leitor.errorString()));
-
-    // The same bytes land in ConfRede.xml.
-    QString motivo;
-    QVERIFY(settings::geraxml(*cds_, pasta_->path(), &motivo));
-    QCOMPARE(readAll(pasta_->filePath(QStringLiteral("ConfRede.xml"))), esperado);
 }
 
 void TestConfRede::registroPadraoDaODocumentoPadrao() {
