@@ -187,3 +187,66 @@ gravar("satemu", "estado-a-mao", serie(0, passo(17, b"SATEMU-ESTADO 1\nserie=900
                                                     b"[log]\n[sessoes]\n[fim]\n"), passo(3), passo(5, b"", CODIGO)))
 gravar("satemu", "falhas", serie(1, passo(18, b"code.ConsultarSAT=08098\ncode_count=1\nmalformed=bad_utf8\n"
                                               b"sefaz_code=1\nalert=0001\n"), passo(3), passo(9, b"", CODIGO)))
+
+# Session queries and sales (tests/operations/tst_consultasessao.cpp): the answer as
+# the device gives it, the CF-e in Base64 in field 6 (split over two fields, too).
+CFE_VENDA = base64.b64encode(venda())
+meio = len(CFE_VENDA) // 2
+FIM_VENDA = b"|20240315143005|@chave|35240311222333000181590000040190000011234567|10.00||"
+sessoes = {
+    "venda": b"123456|06000|0000|Emitido com sucesso + conteudo notas.|" + b"|" + CFE_VENDA + FIM_VENDA,
+    "venda-dividida": b"123456|06000|0000|Emitido|||" + CFE_VENDA[:meio] + b"|" + CFE_VENDA[meio:] + FIM_VENDA,
+    "venda-linhas": b"123456|06000|0000|Emitido|\r\n|" + CFE_VENDA + b"\r\n" + FIM_VENDA[1:],
+    "cancelamento": b"123457|07000|0000|Cancelado|||" + base64.b64encode(cancelamento()) + FIM_VENDA,
+    "recusa": b"000777|11003|Sessao nao existe|||",
+    "teste": b"000123|09000|Emitido com sucesso|||" + base64.b64encode(documento_teste()) + FIM_VENDA,
+    "teste-crlf": b"000123|09000|ok|||" + base64.b64encode(b"<CFe>\r\n<a>x</a>\r</CFe>\n"),
+    "quebras": b"a\rb\r\n\r\nc\n\r",
+    "nao-utf8": b"1|06000|\xff\xfe|\xe7|||\x80",
+}
+for nome, dados in sessoes.items():
+    gravar("sessao", nome, dados)
+
+# Device logs (tests/operations/tst_conteudolog.cpp): the first byte chooses the form
+# (fuzz_log.cpp), 0 for the log's bytes.
+INICIO = b"SAT|info|==================== SuperLog ====================="
+INICIO_DUVRA = b"SAT|info|================= SuperLog DUVRA =================="
+FIM = b"SAT|info|==================================================="
+DATA = b"20240315143005|000001|"  # 22 bytes, the cut is at 24
+
+
+def linha(texto):
+    return DATA + b"  " + texto + b"\n"
+
+
+logs = {
+    "vazio": b"",
+    "simples": linha(b"SAT|info|ligado") + linha(b"SAT|info|pronto"),
+    "superlog": linha(b"antes") + linha(INICIO) + linha(b"SAT|info|estado") + linha(FIM) + linha(b"depois"),
+    "superlog-duvra-ultimo": linha(INICIO) + linha(b"a") + linha(FIM) + linha(INICIO_DUVRA) + linha(b"b")
+    + DATA + b"  " + FIM,
+    "superlog-sem-fim": linha(INICIO) + linha(b"a"),
+    "crlf-utf8": "20240315143005|000001|  SAT|info|operação\r\n".encode() * 3,
+    "quebras-do-widget": linha("a\u2028b\u2029c\ufdd0d\re".encode()),
+    "nao-utf8-bom": b"\xef\xbb\xbf" + linha(b"\xff\xc3") + b"\xe2\x82",
+}
+for nome, dados in logs.items():
+    gravar("log", nome, b"\x00" + dados)
+gravar("log", "longo", b"\x02" + linha(b"x" * 40)[:-1])
+gravar("log", "base64-com-lixo", b"\x01" + base64.b64encode(logs["superlog"])[:40] + b"\r\n*" + base64.b64encode(
+    logs["superlog"])[40:])
+
+# ConfRede.xml and the network values (fuzz_confrede.cpp: the values in field order,
+# separated by NUL).
+def rede(*valores):
+    return b"\x00".join(valores)
+
+
+gravar("confrede", "documento", REDE + b"\r\n")
+gravar("confrede", "padrao", rede(b"ETHE", b"", b"", b"", b"DHCP", b"", b"", b"", b"", b"", b"", b"", b"0"))
+gravar("confrede", "wifi-ipfix-proxy", rede(b"WIFI", "Café & <rede>".encode(), b"WPA2", b"segredo", b"IPFIX",
+                                            b"10.0.0.5", b"255.255.255.0", b"10.0.0.1", b"8.8.8.8", b"8.8.4.4",
+                                            b"", b"", b"1", b"10.0.0.9", b"3128", b"u", b"s"))
+gravar("confrede", "wifi-aberta-pppoe", rede(b"WIFI", b"aberta", b"NONE", b"ignorado", b"PPPoE", b"", b"", b"",
+                                             b"", b"", b"usuario", b"a\tb", b"2"))
+gravar("confrede", "quebras", rede(b"WIFI", b"a\r\nb", b"WEP", b"c\rd\ne", b"DHCP"))
