@@ -3,8 +3,10 @@
 //
 // Input: a first byte that chooses how the rest reaches the page, then the rest. Odd:
 // the rest is the Base64 text itself, stray characters and all. Even: the rest is the
-// log's bytes, encoded here as the device would; with bit 1 set as well, repeated past
-// the memo's line limit, so that long lines are laid out too.
+// log's bytes, encoded here as the device would. Exactly 2: the same behind a first line
+// of letters just short of the memo's line limit, so that a line the memo must cut
+// ends in the input's own characters (one byte value of all, as such an input costs a
+// hundred short ones).
 //
 // Properties: the whole log is its text plus the hyphen line; the SuperLog section is
 // the one a plain line-by-line search finds; the memo keeps every line exactly as it
@@ -88,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         base64 = resto;
         log = QByteArray::fromBase64(resto);
     } else {
-        log = (dados[0] & 2) != 0 && !resto.isEmpty() ? resto.repeated(limiteDeLinha / resto.size() + 2) : resto;
+        log = dados[0] == 2 ? QByteArray(limiteDeLinha - 40, 'x') + resto : resto;
         base64 = log.toBase64();
     }
 
