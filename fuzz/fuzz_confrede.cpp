@@ -18,8 +18,8 @@
 
 namespace {
 
-const char* const nomes[] = {"tipoInter", "SSID",     "seg",         "codigo",   "tipoLan",    "lanIP",
-                             "lanMask",   "lanGW",    "lanDNS1",     "lanDNS2",  "usuario",    "senha",
+const char* const nomes[] = {"tipoInter", "SSID",     "seg",         "codigo",     "tipoLan",    "lanIP",
+                             "lanMask",   "lanGW",    "lanDNS1",     "lanDNS2",    "usuario",    "senha",
                              "proxy",     "proxy_ip", "proxy_porta", "proxy_user", "proxy_senha"};
 
 QString pasta() {

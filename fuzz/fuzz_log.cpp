@@ -11,8 +11,8 @@
 // Properties: the whole log is its text plus the hyphen line; the SuperLog section is
 // the one a plain line-by-line search finds; the memo keeps every line exactly as it
 // came, shows no line longer than its limit and none that the widget would break.
-#include "comum.h"
 #include "app/linhaslongas.h"
+#include "comum.h"
 #include "operations/conteudolog.h"
 #include "operations/memolinhas.h"
 
@@ -25,7 +25,8 @@
 namespace {
 
 QString utf8(QByteArrayView bytes) {
-    QStringDecoder d(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder d(QStringDecoder::Utf8,
+                     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     return d.decode(bytes);
 }
 
@@ -34,7 +35,8 @@ QString superLogDeReferencia(const QByteArray& log) {
     const QByteArrayList linhas = log.split('\n');
     qsizetype inicio = -1;
     for (qsizetype i = 0; i < linhas.size(); ++i)
-        if (linhas[i].contains(conteudolog::inicioSuperLog) || linhas[i].contains(conteudolog::inicioSuperLogDuvra))
+        if (linhas[i].contains(conteudolog::inicioSuperLog) ||
+            linhas[i].contains(conteudolog::inicioSuperLogDuvra))
             inicio = i;
     if (inicio >= 0) {
         for (qsizetype fim = inicio; fim < linhas.size(); ++fim) {
@@ -42,7 +44,9 @@ QString superLogDeReferencia(const QByteArray& log) {
                 continue;
             QString texto(1, u'\n');
             for (qsizetype i = inicio; i <= fim; ++i)
-                texto += QStringLiteral("   ") + utf8(QByteArrayView(linhas[i]).sliced(std::min<qsizetype>(24, linhas[i].size()))) + u'\n';
+                texto += QStringLiteral("   ") +
+                         utf8(QByteArrayView(linhas[i]).sliced(std::min<qsizetype>(24, linhas[i].size()))) +
+                         u'\n';
             return texto;
         }
     }
@@ -71,7 +75,8 @@ void conferirMemo(const QString& texto) {
         const QString& exibida = exibidas[i];
         EXIGIR(exibida.size() <= limiteDeLinha, "nenhuma linha exibida passa do limite");
         for (const QChar c : exibida)
-            EXIGIR(!terminaLinha(c.unicode()) && c.unicode() != 0x2028, "nenhuma linha exibida quebra no widget");
+            EXIGIR(!terminaLinha(c.unicode()) && c.unicode() != 0x2028,
+                   "nenhuma linha exibida quebra no widget");
         const auto inteira = p.inteiras.constFind(i);
         EXIGIR((inteira != p.inteiras.cend() ? *inteira : exibida) == esperadas[i],
                "cada linha é guardada como veio");
