@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# CI's fuzzing: builds every fuzzer of fuzz/ and runs each for a bounded number of
-# executions (FUZZ_RUNS, 20000 by default) from its committed seeds, in a scratch
-# corpus. Any crash, sanitizer report or broken property fails the script, and the
+# CI's fuzzing: builds every fuzzer of fuzz/ and runs each from its committed seeds, in
+# a scratch corpus, for a bounded number of executions (FUZZ_RUNS, 20000 by default)
+# and never longer than FUZZ_SECONDS (120 by default), so that a slow machine cannot
+# stretch CI. Any crash, sanitizer report or broken property fails the script, and the
 # input that did it is printed so it can be added to fuzz/corpus/TARGET.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -22,7 +23,7 @@ for fuzzer in "$BUILD_DIR"/bin/fuzz_*; do
     target="${fuzzer##*/fuzz_}"
     seeds="$PROJECT_DIR/fuzz/corpus/$target"
     mkdir -p "$SCRATCH/$target/corpus" "$SCRATCH/$target/artifacts"
-    options=(-runs="$RUNS" -max_total_time=300 -timeout=10 -seed=1 -artifact_prefix="$SCRATCH/$target/artifacts/")
+    options=(-runs="$RUNS" -max_total_time="${FUZZ_SECONDS:-120}" -timeout=10 -seed=1 -artifact_prefix="$SCRATCH/$target/artifacts/")
     [ -f "$PROJECT_DIR/fuzz/$target.dict" ] && options+=(-dict="$PROJECT_DIR/fuzz/$target.dict")
     [ -f "$PROJECT_DIR/fuzz/$target.options" ] && mapfile -t -O "${#options[@]}" options < "$PROJECT_DIR/fuzz/$target.options"
     start=$SECONDS

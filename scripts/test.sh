@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds a Debug tree with AddressSanitizer and
-# UndefinedBehaviorSanitizer, warnings as errors, and runs every test headless.
+# UndefinedBehaviorSanitizer, warnings as errors, and runs every test headless, then
+# the Windows half under Wine and a bounded run of every fuzzer.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -12,3 +13,5 @@ configure_and_build "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_SANITIZE=
 export QT_QPA_PLATFORM=offscreen
 cd "$BUILD_DIR"
 ctest --output-on-failure --parallel "$(nproc)" "$@"
+# Every fuzzer for a bounded number of executions (not when picking tests).
+[ $# -gt 0 ] || "$PROJECT_DIR/scripts/fuzz-ci.sh"
