@@ -35,12 +35,21 @@ QString logInteiro(const QByteArray& log) {
     return texto;
 }
 
-QString superLog(const QByteArray& log) {
-    const qsizetype ultimoInicio = std::max(log.lastIndexOf(QByteArrayView(inicioSuperLogDuvra)),
-                                            log.lastIndexOf(QByteArrayView(inicioSuperLog)));
+// Where the marker last starts in the log. Qt 6.4's search from the end reads before
+// the text when the marker is longer than it (the answer is right, the read is not),
+// so a log too short to hold the marker is not searched.
+qsizetype ultimaMarca(QByteArrayView log, QByteArrayView marca) {
+    return log.size() < marca.size() ? -1 : log.lastIndexOf(marca);
+}
+
+} // namespace
+
+QString textoSuperLog(QByteArrayView log) {
+    const qsizetype ultimoInicio =
+        std::max(ultimaMarca(log, inicioSuperLogDuvra), ultimaMarca(log, inicioSuperLog));
     if (ultimoInicio >= 0) {
         const qsizetype inicio = log.lastIndexOf('\n', ultimoInicio) + 1; // the start line
-        const qsizetype marcaFinal = log.indexOf(QByteArrayView(fimSuperLog), inicio);
+        const qsizetype marcaFinal = log.indexOf(fimSuperLog, inicio);
         if (marcaFinal >= 0) {
             qsizetype fim = log.indexOf('\n', marcaFinal); // the end of the end line
             if (fim < 0)
@@ -64,12 +73,10 @@ QString superLog(const QByteArray& log) {
     return QStringLiteral("\n\n") + semSuperLog + QStringLiteral("\n\n\n");
 }
 
-} // namespace
-
 QString textoDoLog(QByteArray base64, int modo) {
     const QByteArray log = QByteArray::fromBase64(base64);
     base64 = QByteArray();
-    return modo == modoLogInteiro ? logInteiro(log) : superLog(log);
+    return modo == modoLogInteiro ? logInteiro(log) : textoSuperLog(log);
 }
 
 QString textoDoLog(QByteArrayList& campos, int modo) {

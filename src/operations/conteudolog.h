@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QByteArrayView>
 #include <QString>
 
 // What the log page shows of the device's log (the answer's field 5, in Base64), as a
@@ -36,6 +37,10 @@ inline const QString semSuperLog = QStringLiteral("Não foi encontrado SuperLog 
 // so a log of tens of megabytes is decoded once and never split into a list. The
 // Base64 text is let go as soon as it is decoded (hand it over with std::move).
 QString textoDoLog(QByteArray base64, int modo);
+
+// The SuperLog text of a log already decoded, as textoDoLog shows it in any mode
+// other than modoLogInteiro.
+QString textoSuperLog(QByteArrayView log);
 
 // The same for an answer split into its fields: field 5 is taken out of campos (left
 // empty) so that the largest field is not held twice. std::out_of_range when the

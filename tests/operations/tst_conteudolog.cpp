@@ -6,13 +6,20 @@
 #include "operations/memolinhas.h"
 #include "platform/codepage.h"
 
+#include <cstring>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 using namespace conteudolog;
 
@@ -48,6 +55,8 @@ private slots:
     void logInteiro();
     void superLog_data();
     void superLog();
+    void superLogNaoLeAntesDoLog_data();
+    void superLogNaoLeAntesDoLog();
     void campoCincoSaiDaResposta();
 
     void memoComoListaDeLinhas_data();
@@ -194,6 +203,42 @@ void TestConteudoLog::superLog() {
     MemoDeLinhas m(&widget);
     m.definirTexto(textoDoLog(log.toBase64(), modo));
     QCOMPARE(widget.toPlainText(), memo);
+}
+
+void TestConteudoLog::superLogNaoLeAntesDoLog_data() {
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<QString>("texto");
+
+    const QString semSecao = QStringLiteral("\n\n") + semSuperLog + QStringLiteral("\n\n\n");
+    QTest::newRow("um byte") << QByteArray("(") << semSecao;
+    QTest::newRow("um byte a menos que a marca") << M2.chopped(1) << semSecao;
+    QTest::newRow("só a marca") << M2 << semSecao;
+    QTest::newRow("uma seção que começa no primeiro byte")
+        << M2 + '\n' + F << QStringLiteral("\n   ") + QString::fromLatin1(M2.mid(24)) + QStringLiteral("\n   ") +
+                                QString::fromLatin1(F.mid(24)) + u'\n';
+}
+
+// A log shorter than a SuperLog marker, at the very start of a page whose preceding
+// page cannot be read: a search that reads before the log (Qt 6.4's search from the
+// end does, for a marker longer than the text) stops the test at once.
+void TestConteudoLog::superLogNaoLeAntesDoLog() {
+#ifdef Q_OS_UNIX
+    QFETCH(QByteArray, log);
+    QFETCH(QString, texto);
+
+    const auto pagina = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    QVERIFY(std::size_t(log.size()) <= pagina);
+    void* mapa = mmap(nullptr, 2 * pagina, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    QVERIFY(mapa != MAP_FAILED);
+    const auto liberar = qScopeGuard([&] { munmap(mapa, 2 * pagina); });
+    char* depoisDaGuarda = static_cast<char*>(mapa) + pagina;
+    QCOMPARE(mprotect(mapa, pagina, PROT_NONE), 0);
+    std::memcpy(depoisDaGuarda, log.constData(), std::size_t(log.size()));
+
+    QCOMPARE(textoSuperLog(QByteArrayView(depoisDaGuarda, log.size())), texto);
+#else
+    QSKIP("a page that cannot be read is made with mmap");
+#endif
 }
 
 void TestConteudoLog::campoCincoSaiDaResposta() {
