@@ -16,11 +16,14 @@
 #include "operations/conteudolog.h"
 #include "operations/memolinhas.h"
 
+#include <cstring>
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +54,22 @@ QString superLogDeReferencia(const QByteArray& log) {
         }
     }
     return QStringLiteral("\n\n") + conteudolog::semSuperLog + QStringLiteral("\n\n\n");
+}
+
+// The log copied to the very start of a page whose preceding page cannot be read, so
+// that a search reading before the log (Qt does not report its own reads) faults.
+QByteArrayView depoisDeUmaGuarda(const QByteArray& log) {
+    static const std::size_t pagina = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    static const std::size_t espaco = 1024 * 1024;
+    static char* const inicio = [] {
+        void* mapa =
+            mmap(nullptr, pagina + espaco, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        EXIGIR(mapa != MAP_FAILED && mprotect(mapa, pagina, PROT_NONE) == 0, "a página de guarda");
+        return static_cast<char*>(mapa) + pagina;
+    }();
+    const std::size_t n = std::min(espaco, static_cast<std::size_t>(log.size()));
+    std::memcpy(inicio, log.constData(), n);
+    return QByteArrayView(inicio, static_cast<qsizetype>(n));
 }
 
 // The memo's lines of a text: split at line feeds, a final one starting no line, the
@@ -107,6 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
 
     const QString superLog = conteudolog::textoDoLog(base64, conteudolog::modoSuperLog);
     EXIGIR(superLog == superLogDeReferencia(log), "a última seção SuperLog, linha por linha");
+    if (log.size() <= 1024 * 1024)
+        EXIGIR(conteudolog::textoSuperLog(depoisDeUmaGuarda(log)) == superLog, "a busca não lê antes do log");
     conferirMemo(superLog);
     return 0;
 }
