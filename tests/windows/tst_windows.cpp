@@ -3,6 +3,7 @@
 // from version resources; the emulated device works as a real DLL, SAT_x64.DLL,
 // through the same 17 entry points the console calls. Plain Win32 and C++: no Qt.
 #include "platform/platform.h"
+#include "sat/funcoessat.h"
 #include "verificacao.h"
 
 #ifndef NOMINMAX
@@ -73,24 +74,6 @@ std::string naPasta(const std::string& nome) {
     return platform::pastaDoExecutavel() + "\\" + nome;
 }
 
-const char* const kEntradas[] = {"ComunicarCertificadoICPBRASIL",
-                                 "EnviarDadosVenda",
-                                 "CancelarUltimaVenda",
-                                 "ConsultarSAT",
-                                 "TesteFimAFim",
-                                 "ConsultarStatusOperacional",
-                                 "ConsultarNumeroSessao",
-                                 "AssociarAssinatura",
-                                 "AtualizarSoftwareSAT",
-                                 "ExtrairLogs",
-                                 "BloquearSAT",
-                                 "DesbloquearSAT",
-                                 "TrocarCodigoDeAtivacao",
-                                 "ConfigurarInterfaceDeRede",
-                                 "AtivarSAT",
-                                 "SetDriver",
-                                 "ConsultarUltimaSessaoFiscal"};
-
 // The entry points a short device life goes through.
 struct Dispositivo {
     const char* (*ConsultarSAT)(int) = nullptr;
@@ -131,12 +114,13 @@ void carregamentoEEntradas() {
     const std::string caminho = naPasta("SAT_x64.DLL");
     verifica(dll.abrir(caminho, erro), "SAT_x64.DLL carrega pelo caminho completo", caminho + ": " + erro);
     verifica(dll.aberta(), "a biblioteca fica aberta");
+    // Every entry point the console binds, by the console's own list.
     int achadas = 0;
-    for (const char* nome : kEntradas) {
+    sat::paraCadaFuncao([&](const char* nome, auto) {
         const bool achou = dll.simbolo(nome) != nullptr;
         verifica(achou, std::string("entrada exportada: ") + nome);
         achadas += achou ? 1 : 0;
-    }
+    });
     verifica(achadas == 17, "as 17 entradas", std::to_string(achadas));
     verifica(dll.simbolo("NaoExiste") == nullptr, "um nome que a biblioteca não exporta fica vazio");
     dll.fechar();
