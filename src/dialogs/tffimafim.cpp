@@ -8,11 +8,9 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 
 namespace {
@@ -59,20 +57,9 @@ TFFimAFim::TFFimAFim(settings::ParameterStore& cds, EstadoConsole& estado, Inter
 
     rotulo(this, "Label4", QStringLiteral("Assinatura do Aplicativo Comercial:"), {16, 106, 344, 16},
            nullptr);
-    rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), this);
-    rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
-    rgAssinatura->setGeometry(16, 124, 254, 49);
-    itensAssinatura_ = new QButtonGroup(rgAssinatura);
-    auto* colunas = new QHBoxLayout(rgAssinatura);
-    colunas->setContentsMargins(8, 2, 8, 2);
-    int item = 0;
-    for (const QString& forma : {QStringLiteral("Texto"), QStringLiteral("Arquivo")}) {
-        auto* opcao = new QRadioButton(forma, rgAssinatura);
-        opcao->setObjectName(QStringLiteral("rgAssinaturaItem%1").arg(item));
-        itensAssinatura_->addButton(opcao, item++);
-        colunas->addWidget(opcao);
-    }
-    itensAssinatura_->button(Texto)->setChecked(true);
+    const pagina::FormaDeEnvio forma = pagina::criarFormaDeEnvio(this, {16, 124});
+    rgAssinatura = forma.caixa;
+    itensAssinatura_ = forma.itens;
     connect(itensAssinatura_, &QButtonGroup::idToggled, this, [this](int id, bool marcado) {
         if (marcado)
             rgAssinaturaClick(id);

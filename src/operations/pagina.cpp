@@ -1,9 +1,13 @@
 #include "operations/pagina.h"
 
+#include <QButtonGroup>
 #include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -79,6 +83,24 @@ QString digitos(const QLineEdit* edit) {
         if (c.isDigit())
             valor += c;
     return valor;
+}
+
+FormaDeEnvio criarFormaDeEnvio(QWidget* pagina, QPoint lugar) {
+    auto* caixa = new QGroupBox(QStringLiteral("Forma de envio:"), pagina);
+    caixa->setObjectName(QStringLiteral("rgAssinatura"));
+    caixa->setGeometry(QRect(lugar, QSize(254, 49)));
+    auto* itens = new QButtonGroup(caixa);
+    auto* colunas = new QHBoxLayout(caixa);
+    colunas->setContentsMargins(8, 2, 8, 2);
+    int item = 0;
+    for (const QString& forma : {QStringLiteral("Texto"), QStringLiteral("Arquivo")}) {
+        auto* opcao = new QRadioButton(forma, caixa);
+        opcao->setObjectName(QStringLiteral("rgAssinaturaItem%1").arg(item));
+        itens->addButton(opcao, item++);
+        colunas->addWidget(opcao, 1);
+    }
+    itens->button(0)->setChecked(true);
+    return {caixa, itens};
 }
 
 QLabel* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas) {

@@ -7,6 +7,8 @@
 
 #include <exception>
 
+class QButtonGroup;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -36,6 +38,16 @@ QLabel* rotuloDe(QLineEdit* edit);
 // A CNPJ edit: the mask shows the punctuation, the value is the 14 digits.
 QLineEdit* criarEditCNPJ(QWidget* pagina, const char* nome, QPoint posicao, int largura);
 QString digitos(const QLineEdit* edit);
+
+// The signature's "Forma de envio:" box, rgAssinatura, 254 × 49 at `lugar`: "Texto"
+// (button 0, checked) and "Arquivo" (button 1) side by side, each in half of it, as
+// rgAssinaturaItem0 and rgAssinaturaItem1. The association page and the production
+// test's dialog ask for the signature alike.
+struct FormaDeEnvio {
+    QGroupBox* caixa;
+    QButtonGroup* itens;
+};
+FormaDeEnvio criarFormaDeEnvio(QWidget* pagina, QPoint lugar);
 
 // The green warning along the bottom of a page, its lines centred; not a keyboard stop.
 QLabel* criarAviso(QWidget* pagina, const char* nome, const QStringList& linhas);

@@ -13,11 +13,9 @@
 #include <QButtonGroup>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QShowEvent>
 
 namespace {
@@ -59,20 +57,9 @@ TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     Label6->setObjectName(QStringLiteral("Label6"));
     Label6->setGeometry(29, 157, 310, 16);
 
-    rgAssinatura = new QGroupBox(QStringLiteral("Forma de envio:"), this);
-    rgAssinatura->setObjectName(QStringLiteral("rgAssinatura"));
-    rgAssinatura->setGeometry(27, 175, 254, 49);
-    itensAssinatura_ = new QButtonGroup(rgAssinatura);
-    auto* colunas = new QHBoxLayout(rgAssinatura);
-    colunas->setContentsMargins(8, 2, 8, 2);
-    int item = 0;
-    for (const char* forma : {"Texto", "Arquivo"}) {
-        auto* opcao = new QRadioButton(QString::fromLatin1(forma), rgAssinatura);
-        opcao->setObjectName(QStringLiteral("rgAssinaturaItem%1").arg(item));
-        itensAssinatura_->addButton(opcao, item++);
-        colunas->addWidget(opcao, 1);
-    }
-    itensAssinatura_->button(porTexto)->setChecked(true);
+    const pagina::FormaDeEnvio forma = pagina::criarFormaDeEnvio(this, {27, 175});
+    rgAssinatura = forma.caixa;
+    itensAssinatura_ = forma.itens;
     connect(itensAssinatura_, &QButtonGroup::idToggled, this, [this](int id, bool marcado) {
         if (marcado)
             servicos_.protegido([this, id] { rgAssinaturaClick(id); });
