@@ -1,5 +1,6 @@
 #include "operations/pagina.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -143,13 +144,18 @@ QFont fonteFixa(int pixels) {
 
 void definirBotaoPadrao(QWidget* pagina, QPushButton* botao) {
     // A shortcut rather than each edit's returnPressed: a masked edit sends that only
-    // when its input is complete, and lists and check boxes never do.
+    // when its input is complete, and lists and check boxes never do. The shortcut
+    // takes the key before any widget sees it, so it also stands in for a button
+    // that has the focus: the user who tabbed onto "Desativar" or "..." and pressed
+    // Enter meant that button, not the page's default one.
     for (const QKeySequence& tecla : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
         auto* atalho = new QShortcut(tecla, pagina);
         atalho->setContext(Qt::WidgetWithChildrenShortcut);
-        QObject::connect(atalho, &QShortcut::activated, botao, [botao] {
-            if (botao->isEnabled())
-                botao->click();
+        QObject::connect(atalho, &QShortcut::activated, botao, [pagina, botao] {
+            auto* focado = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            QPushButton* alvo = focado != nullptr && pagina->isAncestorOf(focado) ? focado : botao;
+            if (alvo->isEnabled())
+                alvo->click();
         });
     }
 }

@@ -59,7 +59,8 @@ QString familiaInstalada(const QStringList& preferidas);
 QFont fonteFixa(int pixels);
 
 // Makes Return (and Enter) anywhere in the page press its default button while it is
-// enabled, as a page (unlike a dialog) has no default button of its own.
+// enabled, as a page (unlike a dialog) has no default button of its own; on another
+// button of the page that has the focus, they press that one, as in a dialog.
 void definirBotaoPadrao(QWidget* pagina, QPushButton* botao);
 
 // Runs the steps that read an answer. A failure among them (a field the answer does
