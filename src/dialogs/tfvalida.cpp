@@ -22,7 +22,7 @@ TFValida::TFValida(EstadoConsole& estado, QWidget* parent)
     setPalette(paleta);
 
     EdtCodigo = pagina::criarEditCodigo(this, "EdtCodigo", QStringLiteral("Digite o Código de Ativação atual:"),
-                                        {16, 38}, 254);
+                                        {16, 38}, 254, pagina::limiteDoCodigo);
     BtnTrocarCod = new QPushButton(QStringLiteral("Validar"), this);
     BtnTrocarCod->setObjectName(QStringLiteral("BtnTrocarCod"));
     BtnTrocarCod->setGeometry(276, 34, 80, 29);

@@ -57,9 +57,11 @@ QLineEdit* criarEditRotulado(QWidget* pagina, const char* nome, const QString& r
     return edit;
 }
 
-QLineEdit* criarEditCodigo(QWidget* pagina, const char* nome, const QString& rotulo, QPoint posicao, int largura) {
+QLineEdit* criarEditCodigo(QWidget* pagina, const char* nome, const QString& rotulo, QPoint posicao, int largura,
+                           int limite) {
     QLineEdit* edit = criarEditRotulado(pagina, nome, rotulo, posicao, largura);
-    edit->setMaxLength(32);
+    if (limite > 0)
+        edit->setMaxLength(limite);
     edit->setEchoMode(QLineEdit::Password);
     edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
     return edit;

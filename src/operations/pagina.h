@@ -29,8 +29,15 @@ QLabel* criarPainelTitulo(QWidget* pagina, const char* nome, const QString& titu
 // edit's buddy and is named after it with the suffix "Label".
 QLineEdit* criarEditRotulado(QWidget* pagina, const char* nome, const QString& rotulo, QPoint posicao, int largura);
 
-// A code edit: at most 32 characters, each shown as "*".
-QLineEdit* criarEditCodigo(QWidget* pagina, const char* nome, const QString& rotulo, QPoint posicao, int largura);
+// The most characters that the boxes for a code being set or checked take: those of
+// the activation page, the code-change page and the code prompt.
+constexpr int limiteDoCodigo = 32;
+
+// A code edit, each character shown as "*". Its length is capped only when `limite`
+// is given: elsewhere the command trims the code before measuring it, and a cap would
+// cut a pasted code with blanks around it before the trim, sending a wrong code.
+QLineEdit* criarEditCodigo(QWidget* pagina, const char* nome, const QString& rotulo, QPoint posicao, int largura,
+                           int limite = 0);
 
 // The caption of a labelled edit.
 QLabel* rotuloDe(QLineEdit* edit);

@@ -34,10 +34,10 @@ TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : QWidget(pare
     pagina::criarPainelTitulo(this, "Panel3", QStringLiteral("ATIVAÇÃO DO SAT"));
 
     EdtCodAtiv2 = pagina::criarEditCodigo(this, "EdtCodAtiv2", QStringLiteral("Digite o Código de Ativação do SAT:"),
-                                          {27, 63}, 334);
+                                          {27, 63}, 334, pagina::limiteDoCodigo);
     EdtCodAtiv2Conf = pagina::criarEditCodigo(this, "EdtCodAtiv2Conf",
                                               QStringLiteral("Digite novamente o Código de Ativação do SAT:"),
-                                              {27, 102}, 334);
+                                              {27, 102}, 334, pagina::limiteDoCodigo);
 
     rgTipoCert = new QGroupBox(QStringLiteral("Tipo de Certificado:"), this);
     rgTipoCert->setObjectName(QStringLiteral("rgTipoCert"));

@@ -32,14 +32,14 @@ TabCodAtiva::TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     CheckMudaCodigo = new QCheckBox(QStringLiteral("Trocar Código de Ativação"), this);
     CheckMudaCodigo->setObjectName(QStringLiteral("CheckMudaCodigo"));
     CheckMudaCodigo->setGeometry(16, 59, 254, 17);
-    EdtCodigo = pagina::criarEditCodigo(this, "EdtCodigo", rotuloAtual, {16, 102}, 254);
+    EdtCodigo = pagina::criarEditCodigo(this, "EdtCodigo", rotuloAtual, {16, 102}, 254, pagina::limiteDoCodigo);
     Checkemergencia = new QCheckBox(QStringLiteral("Cód. de emergência"), this);
     Checkemergencia->setObjectName(QStringLiteral("Checkemergencia"));
     Checkemergencia->setGeometry(275, 102, 160, 21);
-    EdtNovoCodigo =
-        pagina::criarEditCodigo(this, "EdtNovoCodigo", QStringLiteral("Digite o Novo Código de Ativação:"), {16, 148}, 254);
+    EdtNovoCodigo = pagina::criarEditCodigo(this, "EdtNovoCodigo", QStringLiteral("Digite o Novo Código de Ativação:"),
+                                            {16, 148}, 254, pagina::limiteDoCodigo);
     EdtNovoCodigo2 = pagina::criarEditCodigo(this, "EdtNovoCodigo2", QStringLiteral("Confirme o Novo Código de Ativação:"),
-                                             {16, 190}, 254);
+                                             {16, 190}, 254, pagina::limiteDoCodigo);
     BtnTrocarCod = new QPushButton(QStringLiteral("Trocar"), this);
     BtnTrocarCod->setObjectName(QStringLiteral("BtnTrocarCod"));
     BtnTrocarCod->setGeometry(16, 246, 80, 29);

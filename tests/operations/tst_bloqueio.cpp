@@ -201,6 +201,15 @@ void TestBloqueio::comandos_data() {
         linha("vazio") << QString() << QByteArray() << QByteArray() << QStringList{codigoCurto} << false;
         linha("8 caracteres") << QStringLiteral("12345678") << QByteArray("{sessao}|16000|ok|||")
                               << QByteArray("12345678") << QStringList{QStringLiteral("16000: ok")} << false;
+        // These boxes take a code of any length: a 32-character code pasted with blanks
+        // around it reaches the device whole, and a longer one is the device's to judge.
+        const QByteArray codigo32("0123456789abcdefghijklmnopqrstuv");
+        linha("32 caracteres entre brancos")
+            << QStringLiteral("   %1  ").arg(QLatin1String(codigo32)) << QByteArray("{sessao}|16000|ok|||")
+            << codigo32 << QStringList{QStringLiteral("16000: ok")} << false;
+        linha("40 caracteres") << QString::fromLatin1(codigo32 + "ABCDEFGH")
+                               << QByteArray("{sessao}|16001|Código inválido.|||") << codigo32 + "ABCDEFGH"
+                               << QStringList{QStringLiteral("16001: Código inválido.")} << false;
     }
 }
 
