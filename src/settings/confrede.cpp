@@ -7,35 +7,74 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QXmlStreamWriter>
 
 namespace settings {
 
-std::optional<QByteArray> documentoConfRede(const ParameterStore& cds) {
-    QByteArray documento;
-    QXmlStreamWriter xml(&documento); // UTF-8; no automatic formatting, so no whitespace
-    // The declaration as the default document spells it: writeStartDocument() would
-    // write the encoding in capitals.
-    xml.writeProcessingInstruction(QStringLiteral("xml"),
-                                   QStringLiteral("version=\"1.0\" encoding=\"utf-8\""));
-    xml.writeStartElement(QStringLiteral("config"));
-    // Character data: "&", "<" and ">" become entity references. A line break inside a
-    // value is written as a character reference: the document is read back for sending
-    // with its line breaks dropped, and a raw one would vanish from the value (a key
-    // pasted with a line feed, a hand-edited Parametros.xml).
-    const auto elemento = [&](const QString& nome) {
-        const QString valor = cds.text(nome);
-        xml.writeStartElement(nome);
-        qsizetype inicio = 0;
-        for (qsizetype i = 0; i < valor.size(); ++i) {
-            if (valor[i] != u'\r' && valor[i] != u'\n')
-                continue;
-            xml.writeCharacters(valor.sliced(inicio, i - inicio));
-            xml.writeEntityReference(valor[i] == u'\r' ? QStringLiteral("#13") : QStringLiteral("#10"));
-            inicio = i + 1;
+namespace {
+
+// A character that an XML document can carry as text: tab, line breaks, everything
+// from the blank up but the two non-characters at the end of the basic plane, and
+// surrogates only in pairs.
+bool cabeEmXml(QStringView valor, qsizetype& i) {
+    const char16_t c = valor[i].unicode();
+    if (QChar::isHighSurrogate(c)) {
+        if (i + 1 >= valor.size() || !QChar::isLowSurrogate(valor[i + 1].unicode()))
+            return false;
+        ++i;
+        return true;
+    }
+    return c == u'\t' || c == u'\n' || c == u'\r' ||
+           (c >= 0x20 && !QChar::isLowSurrogate(c) && c != 0xFFFE && c != 0xFFFF);
+}
+
+// One element with its value as character data. Only "&", "<" and ">" become entity
+// references; a quotation mark or an apostrophe stays as it stands, as a key or a
+// password was typed. A line break becomes a character reference: the document is
+// read back for sending with its line breaks dropped, and a raw one would vanish
+// from the value (a key pasted with a line feed, a hand-edited Parametros.xml).
+bool escreverElemento(QString& saida, const QString& nome, QStringView valor) {
+    saida += u'<';
+    saida += nome;
+    saida += u'>';
+    for (qsizetype i = 0; i < valor.size(); ++i) {
+        const qsizetype inicio = i;
+        if (!cabeEmXml(valor, i))
+            return false;
+        switch (valor[i].unicode()) {
+        case u'&':
+            saida += u"&amp;";
+            break;
+        case u'<':
+            saida += u"&lt;";
+            break;
+        case u'>':
+            saida += u"&gt;";
+            break;
+        case u'\r':
+            saida += u"&#13;";
+            break;
+        case u'\n':
+            saida += u"&#10;";
+            break;
+        default:
+            saida += valor.sliced(inicio, i - inicio + 1);
         }
-        xml.writeCharacters(valor.sliced(inicio));
-        xml.writeEndElement();
+    }
+    saida += u"</";
+    saida += nome;
+    saida += u'>';
+    return true;
+}
+
+} // namespace
+
+std::optional<QByteArray> documentoConfRede(const ParameterStore& cds) {
+    // The declaration as the default document spells it, then the elements with no
+    // whitespace between them.
+    QString documento = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?><config>");
+    bool valido = true;
+    const auto elemento = [&](const QString& nome) {
+        valido = valido && escreverElemento(documento, nome, cds.text(nome));
     };
 
     elemento(QStringLiteral("tipoInter"));
@@ -65,13 +104,12 @@ std::optional<QByteArray> documentoConfRede(const ParameterStore& cds) {
             elemento(QString::fromLatin1(nome));
     }
 
-    xml.writeEndElement();
-    if (xml.hasError())
+    if (!valido)
         return std::nullopt;
     // One line with CR LF, as the default document: the default record gives the very
     // bytes written at start-up.
-    documento.append("\r\n");
-    return documento;
+    documento += u"</config>\r\n";
+    return documento.toUtf8();
 }
 
 bool geraxml(const ParameterStore& cds, const QString& pasta, QString* motivo) {

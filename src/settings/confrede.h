@@ -18,8 +18,10 @@ class ParameterStore;
 // written only when it applies (the wireless details for "WIFI", the address group
 // for "IPFIX", the access user for "PPPoE", the proxy details for proxy 1); every
 // test is exact and case-sensitive. A due element whose field is empty is written
-// empty. A line break inside a value is written as a character reference (&#13;,
-// &#10;), so the document is one line and its read-back keeps every value whole.
+// empty. Values are character data with "&", "<" and ">" as entity references and
+// every other character as it stands, quotation marks included. A line break inside a
+// value is written as a character reference (&#13;, &#10;), so the document is one
+// line and its read-back keeps every value whole.
 
 // The document's bytes for the store's current record. Nothing when a value holds a
 // character XML cannot carry (the store never keeps one, but a document that does not

@@ -415,6 +415,18 @@ void TestConfRedePagina::envio_data() {
                    "<proxy_ip>10.9.9.9</proxy_ip><proxy_porta>3128</proxy_porta>"
                    "<proxy_user>Jo\xC3\xA3o</proxy_user><proxy_senha>s&amp;nha</proxy_senha>")
         << Campos{{"proxy", "1"}, {"proxy_user", "João"}, {"proxy_senha", "s&nha"}};
+    QTest::newRow("COM CONFIGURAÇÃO, aspas como digitadas")
+        << Campos{}
+        << QVariantMap{{"cboProxy", 1},
+                       {"Edtproxy_ip", "10.9.9.9"},
+                       {"Edtproxy_porta", "3128"},
+                       {"Edtproxy_user", "\"loja\""},
+                       {"Edtproxy_senha", "s'e\"nha<>"}}
+        << codigo << cod
+        << enviado("<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>1</proxy>"
+                   "<proxy_ip>10.9.9.9</proxy_ip><proxy_porta>3128</proxy_porta>"
+                   "<proxy_user>\"loja\"</proxy_user><proxy_senha>s'e\"nha&lt;&gt;</proxy_senha>")
+        << Campos{{"proxy_user", "\"loja\""}, {"proxy_senha", "s'e\"nha<>"}};
     QTest::newRow("COM CONFIGURAÇÃO vazio: detalhes vazios")
         << Campos{} << QVariantMap{{"cboProxy", 1}} << codigo << cod
         << enviado("<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>1</proxy><proxy_ip></proxy_ip>"

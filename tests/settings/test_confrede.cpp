@@ -159,10 +159,25 @@ void TestConfRede::documentoDoRegistro_data() {
         << documento("<tipoInter>WIFI</tipoInter><SSID>A&amp;B&lt;C&gt;D</SSID><seg>WPA-PERS</seg>"
                      "<codigo>x&amp;amp;y</codigo>" +
                      padraoDepoisDaRede);
-    // Qt's writer also writes a quote as a reference; the value reads back the same.
-    QTest::newRow("aspas") << Campos{{"tipoLan", "PPPoE"}, {"usuario", "a\"b'c"}, {"senha", ""}}
-                           << documento("<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan>"
-                                        "<usuario>a&quot;b'c</usuario><senha></senha><proxy>0</proxy>");
+    // Only "&", "<" and ">" are escaped: a quote in a key or a password goes as typed.
+    QTest::newRow("aspas como estão")
+        << mais(detalhesProxy, {{"tipoInter", "WIFI"},
+                                {"SSID", "\"Loja\""},
+                                {"seg", "WPA-PERS"},
+                                {"codigo", "ch\"a'v\"e"},
+                                {"tipoLan", "PPPoE"},
+                                {"usuario", "a\"b'c"},
+                                {"senha", "'\"'"},
+                                {"proxy", "1"},
+                                {"proxy_senha", "p\"s"}})
+        << documento("<tipoInter>WIFI</tipoInter><SSID>\"Loja\"</SSID><seg>WPA-PERS</seg>"
+                     "<codigo>ch\"a'v\"e</codigo><tipoLan>PPPoE</tipoLan><usuario>a\"b'c</usuario>"
+                     "<senha>'\"'</senha><proxy>1</proxy><proxy_ip>10.1.1.1</proxy_ip>"
+                     "<proxy_porta>3128</proxy_porta><proxy_user>pu</proxy_user><proxy_senha>p\"s</proxy_senha>");
+    QTest::newRow("tabulação como está")
+        << Campos{{"tipoLan", "PPPoE"}, {"usuario", "a\tb"}, {"senha", "\t"}}
+        << documento("<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan><usuario>a\tb</usuario>"
+                     "<senha>\t</senha><proxy>0</proxy>");
     // Read back for sending with its line breaks dropped: a raw one would leave the value.
     QTest::newRow("quebras de linha num valor: referências de caractere")
         << Campos{{"tipoInter", "WIFI"}, {"SSID", "a\r\nb"}, {"seg", "WEP"}, {"codigo", "\nx\ry\n"}}
