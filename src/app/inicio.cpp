@@ -3,10 +3,9 @@
 #include "app/aplicacao.h"
 #include "app/interacao.h"
 #include "app/tfativacao.h"
+#include "dialogs/natela.h"
 #include "platform/platform.h"
 #include "settings/checkconfigs.h"
-
-#include <QScreen>
 
 int executarConsole(int& argc, char** argv, const std::function<void(TFAtivacao&)>& aoMostrar) {
     Aplicacao app(argc, argv);
@@ -24,8 +23,7 @@ int executarConsole(int& argc, char** argv, const std::function<void(TFAtivacao&
     }
 
     // Centred on the screen when first shown.
-    if (const QScreen* tela = FAtivacao.screen())
-        FAtivacao.move(tela->availableGeometry().center() - FAtivacao.frameGeometry().center() + FAtivacao.pos());
+    centrarNaTela(FAtivacao);
     FAtivacao.show();
     if (aoMostrar)
         aoMostrar(FAtivacao);

@@ -2,6 +2,7 @@
 
 #include "app/estado.h"
 #include "app/interacao.h"
+#include "dialogs/natela.h"
 #include "operations/pagina.h"
 #include "settings/parameterstore.h"
 
@@ -97,8 +98,10 @@ void TFFimAFim::FormCreate() {
 
 void TFFimAFim::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
+    if (!evento->spontaneous()) { // not when the window comes back from the task bar
+        centrarNaTela(*this);     // not over the main window, which a dialog would follow
         FormShow();
+    }
 }
 
 void TFFimAFim::FormShow() {

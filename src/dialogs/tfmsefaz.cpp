@@ -1,8 +1,10 @@
 #include "dialogs/tfmsefaz.h"
 
 #include "app/linhaslongas.h"
+#include "dialogs/natela.h"
 
 #include <QPlainTextEdit>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 TFMSefaz::TFMSefaz(QWidget* parent)
@@ -22,3 +24,9 @@ TFMSefaz::TFMSefaz(QWidget* parent)
 }
 
 void TFMSefaz::definirTexto(const QString& texto) { MemoSefaz->setPlainText(textoExibivel(texto)); }
+
+void TFMSefaz::showEvent(QShowEvent* evento) {
+    QDialog::showEvent(evento);
+    if (!evento->spontaneous()) // not when the window comes back from the task bar
+        centrarNaTela(*this);
+}

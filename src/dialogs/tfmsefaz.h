@@ -14,6 +14,9 @@ public:
     // longer than limiteDeLinha is shown by its start and its length.
     void definirTexto(const QString& texto);
 
+protected:
+    void showEvent(QShowEvent* evento) override;
+
 private:
     QPlainTextEdit* MemoSefaz;
 };

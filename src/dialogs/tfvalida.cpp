@@ -2,6 +2,7 @@
 
 #include "app/estado.h"
 #include "app/texto.h"
+#include "dialogs/natela.h"
 #include "operations/pagina.h"
 
 #include <QLineEdit>
@@ -35,8 +36,10 @@ TFValida::TFValida(EstadoConsole& estado, QWidget* parent)
 
 void TFValida::showEvent(QShowEvent* evento) {
     QDialog::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
+    if (!evento->spontaneous()) { // not when the window comes back from the task bar
+        centrarNaTela(*this);     // not over the main window, which a dialog would follow
         FormShow();
+    }
 }
 
 void TFValida::FormShow() {

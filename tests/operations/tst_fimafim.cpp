@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 
 using Tipo = InteracaoRoteirizada::Tipo;
@@ -163,6 +164,7 @@ private slots:
     void escolhaDeArquivo();
     void okOuFechar();
     void habilitacaoPorVariante();
+    void janelasNoCentroDaTela();
 
     // The page.
     void botaoTestesLimpaAPagina();
@@ -534,6 +536,36 @@ void TestFimAFim::habilitacaoPorVariante() {
     QVERIFY(noDialogo("EdtCNPJContrib2")->isEnabled());
     QVERIFY(noDialogo("BtnOk")->isEnabled());
     QVERIFY(roteiro::chamadas().isEmpty()); // closed both times without "Ok"
+}
+
+void TestFimAFim::janelasNoCentroDaTela() {
+    // The user dragged the main window into a corner: the prompt, the test's dialog and
+    // the SEFAZ window still open at the centre of the screen, not over the window.
+    QVERIFY(b_->mostrar());
+    b_->janela->move(0, 0);
+    QTRY_COMPARE(b_->janela->pos(), QPoint(0, 0));
+    const QPoint centro = b_->janela->screen()->availableGeometry().center();
+    QVERIFY((b_->janela->frameGeometry().center() - centro).manhattanLength() > 100);
+
+    QMap<QString, QPoint> centros;
+    const auto anotarE = [&](InteracaoRoteirizada::RoteiroDialogo depois) {
+        return [&centros, depois](QDialog& d) {
+            centros[d.objectName()] = d.frameGeometry().center();
+            if (depois)
+                depois(d);
+        };
+    };
+    roteiro::responder(respostaDeSucesso(cfeDoDispositivo, "1234", "Aviso da SEFAZ"));
+    b_->ui.dialogos.push_back(anotarE(validarCom(QStringLiteral("12345678"))));
+    b_->ui.dialogos.push_back(anotarE(preencher({QStringLiteral("11222333000181"), QStringLiteral("111222333444"),
+                                                 QStringLiteral("11444777000161"), QStringLiteral("assinatura")})));
+    b_->ui.dialogos.push_back(anotarE({}));
+    QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BtnTesteProducao")), Qt::LeftButton);
+
+    QCOMPARE(centros.keys(), (QStringList{"TFFimAFim", "TFMSefaz", "TFValida"}));
+    for (auto c = centros.cbegin(); c != centros.cend(); ++c)
+        QVERIFY2((c.value() - centro).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1 em (%2, %3)").arg(c.key()).arg(c.value().x()).arg(c.value().y())));
 }
 
 void TestFimAFim::botaoTestesLimpaAPagina() {
