@@ -138,6 +138,15 @@ NetworkSettings parseNetworkConfig(const std::string& document) {
     return n;
 }
 
+std::string threeDigitOctets(const std::string& address) {
+    if (!isIPv4(address))
+        return address;
+    std::string out;
+    for (const auto& octet : split(address, '.')) // one to three digits each
+        out += (out.empty() ? "" : ".") + std::string(3 - octet.size(), '0') + octet;
+    return out;
+}
+
 LanStatus lanStatus(const DeviceState& s) {
     LanStatus st;
     const long serial = std::stol(s.serial);

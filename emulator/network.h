@@ -27,6 +27,10 @@ struct LanStatus {
 };
 LanStatus lanStatus(const DeviceState& s);
 
+// An IPv4 address as the status report gives it, three digits per octet
+// ("010.000.000.108"); anything else (an empty DNS 2) as it is.
+std::string threeDigitOctets(const std::string& address);
+
 } // namespace satemu
 
 #endif

@@ -222,14 +222,15 @@ Answer consultarStatus(Context& c, const std::string& code) {
     const std::string zeros(44, '0');
     const long long usedKb = (s.cfeBytes + static_cast<long long>(logText(s).size()) + 1023) / 1024;
     Answer a = makeAnswer(10, 0);
+    // Addresses with three digits per octet, as real devices report them.
     a.data = {s.serial,
               s.network.tipoLan,
-              lan.ip,
+              threeDigitOctets(lan.ip),
               lan.mac,
-              lan.mask,
-              lan.gateway,
-              lan.dns1,
-              lan.dns2,
+              threeDigitOctets(lan.mask),
+              threeDigitOctets(lan.gateway),
+              threeDigitOctets(lan.dns1),
+              threeDigitOctets(lan.dns2),
               "CONECTADO",
               "ALTO",
               "4 GB",

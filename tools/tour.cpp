@@ -274,7 +274,7 @@ void Tour::percorrer() {
     });
     exigir(controle<QPlainTextEdit>("MemoStatus")
                ->toPlainText()
-               .contains(QStringLiteral("LAN_IP ........... 192.168.15.20")),
+               .contains(QStringLiteral("LAN_IP ........... 192.168.015.020")),
            "relatório de status sem o endereço configurado");
 
     passo(QStringLiteral("07-sessao.png"), [this, &sessaoDoTeste] {

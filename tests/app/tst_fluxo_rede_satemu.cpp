@@ -107,13 +107,13 @@ void TestFluxoRedeSatemu::associarEConfigurarIpFixo() {
                         "<lanGW>192.168.15.1</lanGW><lanDNS1>192.168.15.1</lanDNS1><lanDNS2>8.8.4.4</lanDNS2>"
                         "<proxy>0</proxy></config>\r\n"));
 
-    // The status report shows the address.
+    // The status report shows the addresses as the device gives them, three digits per octet.
     ui_.exibidos.clear();
     const QStringList linhas = relatorio(QStringLiteral("12345678"));
     QVERIFY2(ui_.mensagens().isEmpty(), qPrintable(ui_.mensagens().join(u'\n')));
-    for (const char* linha : {" TIPO_LAN ......... IPFIX", " LAN_IP ........... 192.168.15.20",
-                              " LAN_MASK ......... 255.255.255.0", " LAN_GW ........... 192.168.15.1",
-                              " LAN_DNS_1 ........ 192.168.15.1", " LAN_DNS_2 ........ 8.8.4.4"})
+    for (const char* linha : {" TIPO_LAN ......... IPFIX", " LAN_IP ........... 192.168.015.020",
+                              " LAN_MASK ......... 255.255.255.000", " LAN_GW ........... 192.168.015.001",
+                              " LAN_DNS_1 ........ 192.168.015.001", " LAN_DNS_2 ........ 008.008.004.004"})
         QVERIFY2(linhas.contains(QString::fromLatin1(linha)), linha);
 
     // The settings reach Parametros.xml at the end of the run and fill the page again.

@@ -27,6 +27,7 @@ private slots:
     void network_data();
     void network();
     void statusReportFields();
+    void statusAddressesThreeDigitsPerOctet();
     void blockAndUnblock();
     void blocksTheTaxpayerCannotLift_data();
     void blocksTheTaxpayerCannotLift();
@@ -191,59 +192,59 @@ void TestSatemuDevice::network_data() {
     QTest::addColumn<QByteArray>("config");
     QTest::addColumn<QByteArray>("expected");
     QTest::addColumn<QByteArray>("tipoLan");
-    QTest::addColumn<QByteArray>("ip");
+    QTest::addColumn<QByteArray>("ip"); // as the status report gives it: three digits per octet
     const QByteArray head = "<?xml version=\"1.0\" encoding=\"utf-8\"?><config>";
     QTest::newRow("default document")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>0</proxy>"
                   "</config>\r\n"
-        << QByteArray("12000") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12000") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("fixed address")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>IPFIX</tipoLan><lanIP>10.1.2.3</lanIP>"
                   "<lanMask>255.255.0.0</lanMask><lanGW>10.1.0.1</lanGW><lanDNS1>10.1.0.2"
                   "</lanDNS1><lanDNS2>10.1.0.3</lanDNS2><proxy>0</proxy></config>"
-        << QByteArray("12000") << QByteArray("IPFIX") << QByteArray("10.1.2.3");
+        << QByteArray("12000") << QByteArray("IPFIX") << QByteArray("010.001.002.003");
     QTest::newRow("wireless, proxy with settings")
         << head + "<tipoInter>WIFI</tipoInter><SSID>Loja &amp; Cia</SSID><seg>WPA "
                   "PROF</seg><codigo>segredo</codigo>"
                   "<tipoLan>DHCP</tipoLan><proxy>1</proxy><proxy_ip>10.0.0.9</proxy_ip><proxy_porta>3128"
                   "</proxy_porta><proxy_user></proxy_user><proxy_senha></proxy_senha></config>"
-        << QByteArray("12000") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12000") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("PPPoE") << head +
                                   "<tipoInter>ETHE</tipoInter><tipoLan>PPPoE</tipoLan><usuario>loja</usuario>"
                                   "<senha>x</senha><proxy>2</proxy></config>"
-                           << QByteArray("12000") << QByteArray("PPPoE") << QByteArray("100.64.10.119");
+                           << QByteArray("12000") << QByteArray("PPPoE") << QByteArray("100.064.010.119");
     QTest::newRow("address out of range")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>IPFIX</tipoLan><lanIP>10.1.2."
                   "300</lanIP><lanMask>255.255.0.0</lanMask><lanGW>10.1.0.1</lanGW>"
                   "<lanDNS1>10.1.0.2</lanDNS1><lanDNS2/><proxy>0</proxy></config>"
-        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("mask not contiguous")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>IPFIX</tipoLan><lanIP>10.1.2.3"
                   "</lanIP><lanMask>255.0.255.0</lanMask><lanGW>10.1.0.1</lanGW>"
                   "<lanDNS1>10.1.0.2</lanDNS1><proxy>0</proxy></config>"
-        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("gateway outside the network")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>IPFIX</tipoLan><lanIP>10.1.2.3</"
                   "lanIP><lanMask>255.255.255.0"
                   "</lanMask><lanGW>10.9.9.1</lanGW><lanDNS1>10.1.2.1</lanDNS1><proxy>0</proxy></config>"
-        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("interface type in lower case")
         << head + "<tipoInter>wifi</tipoInter><tipoLan>DHCP</tipoLan>"
                   "<proxy>0</proxy></config>"
-        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("proxy port not a number")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>1"
                   "</proxy><proxy_ip>10.0.0.9</proxy_ip><proxy_porta>http"
                   "</proxy_porta><proxy_user/><proxy_senha/></config>"
-        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("unknown element")
         << head + "<tipoInter>ETHE</tipoInter><tipoLan>DHCP</tipoLan><proxy>0</proxy>"
                   "<vlan>3</vlan></config>"
-        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.0.119");
+        << QByteArray("12002") << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("not well-formed") << head + "<tipoInter>ETHE</tipoLan></config>" << QByteArray("12002")
-                                     << QByteArray("DHCP") << QByteArray("192.168.0.119");
+                                     << QByteArray("DHCP") << QByteArray("192.168.000.119");
     QTest::newRow("empty") << QByteArray() << QByteArray("12002") << QByteArray("DHCP")
-                           << QByteArray("192.168.0.119");
+                           << QByteArray("192.168.000.119");
 }
 
 void TestSatemuDevice::network() {
@@ -262,6 +263,23 @@ void TestSatemuDevice::network() {
     QCOMPARE(st[7], ip);
 }
 
+void TestSatemuDevice::statusAddressesThreeDigitsPerOctet() {
+    // Fixed addresses come back as real devices write them; an absent DNS 2 stays empty.
+    activate();
+    const QByteArray config = "<?xml version=\"1.0\" encoding=\"utf-8\"?><config><tipoInter>ETHE</tipoInter>"
+                              "<tipoLan>IPFIX</tipoLan><lanIP>10.0.0.108</lanIP><lanMask>255.255.255.0</lanMask>"
+                              "<lanGW>10.0.0.1</lanGW><lanDNS1>8.8.4.4</lanDNS1><lanDNS2></lanDNS2>"
+                              "<proxy>0</proxy></config>";
+    QCOMPARE(fields(ConfigurarInterfaceDeRede(nextSession(), kCode.constData(), config.constData()))[1],
+             QByteArray("12000"));
+    const auto f = status();
+    QCOMPARE(f[7], QByteArray("010.000.000.108")); // LAN_IP
+    QCOMPARE(f[9], QByteArray("255.255.255.000")); // LAN_MASK
+    QCOMPARE(f[10], QByteArray("010.000.000.001")); // LAN_GW
+    QCOMPARE(f[11], QByteArray("008.008.004.004")); // LAN_DNS_1
+    QCOMPARE(f[12], QByteArray());                  // LAN_DNS_2
+}
+
 void TestSatemuDevice::statusReportFields() {
     activate();
     const auto f = status();
@@ -270,7 +288,7 @@ void TestSatemuDevice::statusReportFields() {
     QCOMPARE(f[5], kFactorySerial);     // NSERIE
     QCOMPARE(f[6], QByteArray("DHCP")); // TIPO_LAN
     for (int p : {7, 9, 10, 11, 12})    // LAN_IP, MASK, GW, DNS_1, DNS_2
-        QVERIFY2(QRegularExpression(QStringLiteral("^\\d+\\.\\d+\\.\\d+\\.\\d+$"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{3}\\.\\d{3}\\.\\d{3}\\.\\d{3}$"))
                      .match(QString::fromLatin1(f[p]))
                      .hasMatch(),
                  f[p].constData());
@@ -413,7 +431,7 @@ void TestSatemuDevice::stateSurvivesInItsFile() {
     const auto f = status("persistido");
     QCOMPARE(f[1], QByteArray("10000"));
     QCOMPARE(f[6], QByteArray("IPFIX"));
-    QCOMPARE(f[7], QByteArray("10.0.0.5"));
+    QCOMPARE(f[7], QByteArray("010.000.000.005"));
     QCOMPARE(f[27], QByteArray("2"));
     QCOMPARE(fields(TesteFimAFim(nextSession(), "persistido", testDocument(true).constData()))[1],
              QByteArray("09003")); // still blocked, but associated and activated
