@@ -11,7 +11,7 @@
 // Properties: the whole log is its text plus the hyphen line; the SuperLog section is
 // the one a plain line-by-line search finds; the memo keeps every line exactly as it
 // came, shows no line longer than its limit and none that the widget would break.
-#include "app/linhaslongas.h"
+#include "nucleo/linhaslongas.h"
 #include "comum.h"
 #include "operations/conteudolog.h"
 #include "operations/memolinhas.h"

@@ -1,7 +1,7 @@
 #include "app/inicio.h"
 
 #include "app/aplicacao.h"
-#include "app/interacao.h"
+#include "app/interacaoqt.h"
 #include "app/tfativacao.h"
 #include "dialogs/natela.h"
 #include "platform/platform.h"

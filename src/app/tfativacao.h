@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/caminhosat.h"
-#include "app/estado.h"
-#include "app/interacao.h"
-#include "app/servicos.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/estado.h"
+#include "nucleo/interacao.h"
+#include "nucleo/servicos.h"
 #include "sat/funcoessat.h"
 #include "settings/parameterstore.h"
 

@@ -1,7 +1,7 @@
 #include "dialogs/tffimafim.h"
 
-#include "app/estado.h"
-#include "app/interacao.h"
+#include "nucleo/estado.h"
+#include "nucleo/interacao.h"
 #include "dialogs/natela.h"
 #include "operations/pagina.h"
 #include "settings/parameterstore.h"

@@ -1,6 +1,6 @@
 #include "dialogs/tfmsefaz.h"
 
-#include "app/linhaslongas.h"
+#include "nucleo/linhaslongas.h"
 #include "dialogs/natela.h"
 
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "dialogs/tfvalida.h"
 
-#include "app/estado.h"
-#include "app/texto.h"
+#include "nucleo/estado.h"
+#include "nucleo/texto.h"
 #include "dialogs/natela.h"
 #include "operations/pagina.h"
 

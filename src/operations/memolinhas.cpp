@@ -1,6 +1,6 @@
 #include "operations/memolinhas.h"
 
-#include "app/linhaslongas.h"
+#include "nucleo/linhaslongas.h"
 #include "platform/codepage.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "operations/tabativar.h"
 
-#include "app/caminhosat.h"
-#include "app/servicos.h"
-#include "app/tabelauf.h"
-#include "app/texto.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/servicos.h"
+#include "nucleo/tabelauf.h"
+#include "nucleo/texto.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 #include "settings/parameterstore.h"

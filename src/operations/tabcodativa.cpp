@@ -1,8 +1,8 @@
 #include "operations/tabcodativa.h"
 
-#include "app/caminhosat.h"
-#include "app/servicos.h"
-#include "app/texto.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/servicos.h"
+#include "nucleo/texto.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 

@@ -1,7 +1,7 @@
 #include "operations/tabduvra.h"
 
-#include "app/caminhosat.h"
-#include "app/servicos.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/servicos.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 

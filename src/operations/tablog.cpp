@@ -1,9 +1,9 @@
 #include "operations/tablog.h"
 
-#include "app/caminhosat.h"
-#include "app/estado.h"
-#include "app/servicos.h"
-#include "app/texto.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/estado.h"
+#include "nucleo/servicos.h"
+#include "nucleo/texto.h"
 #include "operations/conteudolog.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"

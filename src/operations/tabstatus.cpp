@@ -1,10 +1,10 @@
 #include "operations/tabstatus.h"
 
-#include "app/caminhosat.h"
-#include "app/estado.h"
-#include "app/linhaslongas.h"
-#include "app/servicos.h"
-#include "app/texto.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/estado.h"
+#include "nucleo/linhaslongas.h"
+#include "nucleo/servicos.h"
+#include "nucleo/texto.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 

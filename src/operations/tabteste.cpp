@@ -1,9 +1,9 @@
 #include "operations/tabteste.h"
 
-#include "app/caminhosat.h"
-#include "app/estado.h"
-#include "app/servicos.h"
-#include "app/texto.h"
+#include "nucleo/caminhosat.h"
+#include "nucleo/estado.h"
+#include "nucleo/servicos.h"
+#include "nucleo/texto.h"
 #include "dialogs/tffimafim.h"
 #include "operations/arquivotexto.h"
 #include "operations/pagina.h"

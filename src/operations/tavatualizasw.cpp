@@ -1,6 +1,6 @@
 #include "operations/tavatualizasw.h"
 
-#include "app/servicos.h"
+#include "nucleo/servicos.h"
 #include "operations/pagina.h"
 #include "operations/tabbloq.h"
 

@@ -1,6 +1,6 @@
 // The road of a device call, without any window: session number first, texts in the
 // 8-bit code page, the answer copied, and the calls that must not be made.
-#include "app/caminhosat.h"
+#include "nucleo/caminhosat.h"
 #include "bibliotecaroteirizada.h"
 #include "interacaoroteirizada.h"
 

@@ -1,7 +1,7 @@
 // The log page's text, without the page: the whole log or its last SuperLog section as
 // the memo shows it, and the memo used as a list of lines, saved with CR LF.
 
-#include "app/linhaslongas.h"
+#include "nucleo/linhaslongas.h"
 #include "operations/conteudolog.h"
 #include "operations/memolinhas.h"
 #include "platform/codepage.h"

@@ -1,7 +1,7 @@
 // The end-to-end tests of page 5: the test documents, the data dialog TFFimAFim, the
 // checks of both variants and what a returned CF-e leaves on screen and in CFe.xml.
 
-#include "app/texto.h"
+#include "nucleo/texto.h"
 #include "bancada.h"
 #include "dialogs/tffimafim.h"
 #include "operations/pagina.h"

@@ -2,8 +2,8 @@
 // start and its length. The function itself, then where answers reach the user: the
 // message boxes, the SEFAZ window and the status report.
 
-#include "app/interacao.h"
-#include "app/linhaslongas.h"
+#include "app/interacaoqt.h"
+#include "nucleo/linhaslongas.h"
 #include "bancada.h"
 #include "dialogs/tfmsefaz.h"
 

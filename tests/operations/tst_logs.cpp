@@ -2,6 +2,7 @@
 // page in their mode and fill the memo from the device's log; "..." chooses a file
 // and "Salvar" writes the memo's lines to it.
 
+#include "app/interacaoqt.h"
 #include "bancada.h"
 #include "operations/tablog.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/interacao.h"
+#include "nucleo/interacao.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "app/caminhosat.h"
+#include "nucleo/caminhosat.h"
 
-CaminhoSat::CaminhoSat(Interacao& ui, std::unique_ptr<sat::Executor> executor, sat::GeradorSessao sessoes)
+CaminhoSat::CaminhoSat(Avisos& ui, std::unique_ptr<sat::Executor> executor, sat::GeradorSessao sessoes)
     : ui_(ui), executor_(executor ? std::move(executor) : std::make_unique<sat::ExecutorLocal>()),
       sessoes_(std::move(sessoes)) {}
 

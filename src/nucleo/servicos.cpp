@@ -1,4 +1,4 @@
-#include "app/servicos.h"
+#include "nucleo/servicos.h"
 
 #include <QAbstractButton>
 

@@ -1,7 +1,7 @@
-#include "app/interacao.h"
+#include "app/interacaoqt.h"
 
 #include "app/aplicacao.h"
-#include "app/linhaslongas.h"
+#include "nucleo/linhaslongas.h"
 
 #include "platform/platform.h"
 

@@ -5,14 +5,21 @@
 class QDialog;
 class QWidget;
 
+// What the road of device calls has to tell the user: that an entry point is missing,
+// that the library gave no answer or stopped. The window shows it in a message box; the
+// command line writes it to standard error.
+class Avisos {
+public:
+    virtual ~Avisos() = default;
+
+    // A plain message: in the window, one OK button and the application title as caption.
+    virtual void mensagem(const QString& texto) = 0;
+};
+
 // Everything the console asks of the user or the desktop goes through here, so that
 // tests can answer from a script instead of a real modal loop.
-class Interacao {
+class Interacao : public Avisos {
 public:
-    virtual ~Interacao() = default;
-
-    // A plain message: one OK button, the application title as caption.
-    virtual void mensagem(const QString& texto) = 0;
     // A question with OK and Cancel; true only for OK.
     virtual bool confirmar(const QString& texto) = 0;
     // An error no operation handled, with its own text; the console goes on after it.
@@ -28,22 +35,4 @@ public:
                                       const QString& nomeSugerido) = 0;
     // Opens a file or an address with its associated program.
     virtual void abrirComProgramaAssociado(const QString& alvo) = 0;
-};
-
-// The real thing: Qt message boxes and file dialogs, the platform's "open".
-class InteracaoQt final : public Interacao {
-public:
-    void definirJanela(QWidget* janela) { janela_ = janela; }
-
-    void mensagem(const QString& texto) override;
-    bool confirmar(const QString& texto) override;
-    void erro(const QString& texto) override;
-    void mensagemSemDono(const QString& titulo, const QString& texto) override;
-    int executar(QDialog& dialogo) override;
-    QString arquivoParaAbrir(const QString& titulo, const QString& filtro) override;
-    QString arquivoParaSalvar(const QString& titulo, const QString& filtro, const QString& nomeSugerido) override;
-    void abrirComProgramaAssociado(const QString& alvo) override;
-
-private:
-    QWidget* janela_ = nullptr;
 };

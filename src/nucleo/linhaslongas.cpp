@@ -1,4 +1,4 @@
-#include "app/linhaslongas.h"
+#include "nucleo/linhaslongas.h"
 
 #include <QLocale>
 

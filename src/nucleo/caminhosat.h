@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/interacao.h"
+#include "nucleo/interacao.h"
 #include "platform/codepage.h"
 #include "sat/executor.h"
 #include "sat/sessao.h"
@@ -28,7 +28,7 @@ public:
 // that stopped during the call, is reported once and leaves retorno empty.
 class CaminhoSat {
 public:
-    explicit CaminhoSat(Interacao& ui, std::unique_ptr<sat::Executor> executor = nullptr,
+    explicit CaminhoSat(Avisos& ui, std::unique_ptr<sat::Executor> executor = nullptr,
                         sat::GeradorSessao sessoes = sat::GeradorSessao());
 
     void definirObservador(ObservadorDoCaminho* observador) { observador_ = observador; }
@@ -66,7 +66,7 @@ private:
 
     bool chamar(int indice, std::vector<sat::ArgumentoSat> argumentos);
 
-    Interacao& ui_;
+    Avisos& ui_;
     std::unique_ptr<sat::Executor> executor_;
     sat::GeradorSessao sessoes_;
     ObservadorDoCaminho* observador_ = nullptr;
