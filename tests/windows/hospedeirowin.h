@@ -84,6 +84,24 @@ public:
         return conteudo;
     }
 
+    // Raw bytes on the helper's input: frames no console would send.
+    bool escrever(const char* dados, std::size_t n) { return escreverTudo(dados, n); }
+
+    // Whether anything came from the helper within `ms` milliseconds.
+    bool chegouAlgoEm(DWORD ms) {
+        for (DWORD passado = 0;; passado += 20) {
+            DWORD disponiveis = 0;
+            if (PeekNamedPipe(ler_, nullptr, 0, nullptr, &disponiveis, nullptr) && disponiveis > 0)
+                return true;
+            if (passado >= ms)
+                return false;
+            Sleep(20);
+        }
+    }
+
+    // Ends the helper as the console ends one it gives up on.
+    bool matar() { return TerminateProcess(processo_.hProcess, 1) != FALSE; }
+
     DWORD codigoDeSaida() {
         WaitForSingleObject(processo_.hProcess, 10000);
         DWORD codigo = 0;
