@@ -5,10 +5,13 @@
 //   chamada=ilegivel the load succeeds (17 entry points), calls get a frame of unknown kind;
 //   chamada=vazio    likewise, with a frame of length 0;
 //   chamada=E|S|A    likewise, calls get that refusal (invalid request, no such entry point,
-//                    wrong arguments); "chamada=E+": the refusal followed by stray bytes.
+//                    wrong arguments); "chamada=E+": the refusal followed by stray bytes;
+//   texto=R|P|D      the load succeeds, calls are answered as a device in operation would,
+//                    with that first byte (text; from a stdcall entry point; from a cdecl one).
 // Standard C++ and POSIX only.
 #include "sat/protocolo.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -83,6 +86,11 @@ int main() {
                 carga.funcoes = 0x1ffffu;
                 escreverQuadro(protocolo::respostaCarga(carga));
             }
+        } else if (quando == "texto") {
+            char resposta[64];
+            std::snprintf(resposta, sizeof resposta, "%s%06d|08000|SAT em operacao||", como.c_str(),
+                          lido->chamada.sessao);
+            escreverQuadro(resposta);
         } else {
             responderMal(como);
         }
