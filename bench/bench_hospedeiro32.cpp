@@ -7,13 +7,11 @@
 #include "sat/executorremoto.h"
 
 #include <benchmark/benchmark.h>
-
+#include <chrono>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <chrono>
 
 namespace {
 
@@ -47,7 +45,8 @@ QString caminhoWine(const QString& caminho) {
 // or 0 when they could not run.
 double consultas(benchmark::State& state, const QString& carregador, const QString& exe, const QString& dll) {
     if (!QFileInfo::exists(exe) || !QFileInfo::exists(dll) || !QFileInfo::exists(carregador)) {
-        state.SkipWithError("build the Windows trees first: scripts/test-windows.sh, scripts/test-windows32.sh");
+        state.SkipWithError(
+            "build the Windows trees first: scripts/test-windows.sh, scripts/test-windows32.sh");
         return 0;
     }
     QTemporaryDir pasta;
@@ -69,8 +68,9 @@ double consultas(benchmark::State& state, const QString& carregador, const QStri
 }
 
 void BM_ConsultaSatHost64SobWine(benchmark::State& state) {
-    segundosPorConsulta64 = consultas(state, QStringLiteral("/usr/lib/wine/wine64"),
-                                      pasta64 + QStringLiteral("/sat-host.exe"), pasta64 + QStringLiteral("/SAT_x64.DLL"));
+    segundosPorConsulta64 =
+        consultas(state, QStringLiteral("/usr/lib/wine/wine64"), pasta64 + QStringLiteral("/sat-host.exe"),
+                  pasta64 + QStringLiteral("/SAT_x64.DLL"));
 }
 BENCHMARK(BM_ConsultaSatHost64SobWine)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
@@ -78,9 +78,9 @@ BENCHMARK(BM_ConsultaSatHost64SobWine)->Unit(benchmark::kMicrosecond)->UseRealTi
 void BM_ConsultaSatHost32SobWine(benchmark::State& state) {
     const bool deCdecl = state.range(0) == 1;
     state.SetLabel(deCdecl ? "cdecl" : "stdcall");
-    const double segundos =
-        consultas(state, QStringLiteral("/usr/lib/wine/wine"), pasta32 + QStringLiteral("/sat-host32.exe"),
-                  pasta32 + (deCdecl ? QStringLiteral("/satemu.dll") : QStringLiteral("/satemu_stdcall.dll")));
+    const double segundos = consultas(
+        state, QStringLiteral("/usr/lib/wine/wine"), pasta32 + QStringLiteral("/sat-host32.exe"),
+        pasta32 + (deCdecl ? QStringLiteral("/satemu.dll") : QStringLiteral("/satemu_stdcall.dll")));
     if (segundos > 0 && segundosPorConsulta64 > 0)
         state.counters["vezes_64_bits"] = segundos / segundosPorConsulta64;
 }

@@ -38,19 +38,20 @@ const char* run(Fn fn, int session, const Operation& op) {
 extern "C" {
 
 const char* SATEMU_CALL ComunicarCertificadoICPBRASIL(int numeroSessao, const char* codigoDeAtivacao,
-                                          const char* certificado) {
+                                                      const char* certificado) {
     return run(Fn::ComunicarCertificadoICPBRASIL, numeroSessao, [&](Context& c) {
         return ops::comunicarCertificado(c, arg(codigoDeAtivacao), arg(certificado));
     });
 }
 
-const char* SATEMU_CALL EnviarDadosVenda(int numeroSessao, const char* codigoDeAtivacao, const char* dadosVenda) {
+const char* SATEMU_CALL EnviarDadosVenda(int numeroSessao, const char* codigoDeAtivacao,
+                                         const char* dadosVenda) {
     return run(Fn::EnviarDadosVenda, numeroSessao,
                [&](Context& c) { return ops::enviarDadosVenda(c, arg(codigoDeAtivacao), arg(dadosVenda)); });
 }
 
 const char* SATEMU_CALL CancelarUltimaVenda(int numeroSessao, const char* codigoDeAtivacao, const char* chave,
-                                const char* dadosCancelamento) {
+                                            const char* dadosCancelamento) {
     return run(Fn::CancelarUltimaVenda, numeroSessao, [&](Context& c) {
         return ops::cancelarUltimaVenda(c, arg(codigoDeAtivacao), arg(chave), arg(dadosCancelamento));
     });
@@ -70,14 +71,15 @@ const char* SATEMU_CALL ConsultarStatusOperacional(int numeroSessao, const char*
                [&](Context& c) { return ops::consultarStatus(c, arg(codigoDeAtivacao)); });
 }
 
-const char* SATEMU_CALL ConsultarNumeroSessao(int numeroSessao, const char* codigoDeAtivacao, int cNumeroDeSessao) {
+const char* SATEMU_CALL ConsultarNumeroSessao(int numeroSessao, const char* codigoDeAtivacao,
+                                              int cNumeroDeSessao) {
     return run(Fn::ConsultarNumeroSessao, numeroSessao, [&](Context& c) {
         return ops::consultarNumeroSessao(c, arg(codigoDeAtivacao), cNumeroDeSessao);
     });
 }
 
-const char* SATEMU_CALL AssociarAssinatura(int numeroSessao, const char* codigoDeAtivacao, const char* CNPJvalue,
-                               const char* assinaturaCNPJs) {
+const char* SATEMU_CALL AssociarAssinatura(int numeroSessao, const char* codigoDeAtivacao,
+                                           const char* CNPJvalue, const char* assinaturaCNPJs) {
     return run(Fn::AssociarAssinatura, numeroSessao, [&](Context& c) {
         return ops::associarAssinatura(c, arg(codigoDeAtivacao), arg(CNPJvalue), arg(assinaturaCNPJs));
     });
@@ -104,21 +106,21 @@ const char* SATEMU_CALL DesbloquearSAT(int numeroSessao, const char* codigoDeAti
 }
 
 const char* SATEMU_CALL TrocarCodigoDeAtivacao(int numeroSessao, const char* codigoDeAtivacao, int opcao,
-                                   const char* novoCodigo, const char* confNovoCodigo) {
+                                               const char* novoCodigo, const char* confNovoCodigo) {
     return run(Fn::TrocarCodigoDeAtivacao, numeroSessao, [&](Context& c) {
         return ops::trocarCodigo(c, arg(codigoDeAtivacao), opcao, arg(novoCodigo), arg(confNovoCodigo));
     });
 }
 
 const char* SATEMU_CALL ConfigurarInterfaceDeRede(int numeroSessao, const char* codigoDeAtivacao,
-                                      const char* dadosConfiguracao) {
+                                                  const char* dadosConfiguracao) {
     return run(Fn::ConfigurarInterfaceDeRede, numeroSessao, [&](Context& c) {
         return ops::configurarRede(c, arg(codigoDeAtivacao), arg(dadosConfiguracao));
     });
 }
 
-const char* SATEMU_CALL AtivarSAT(int numeroSessao, int subComando, const char* codigoDeAtivacao, const char* CNPJ,
-                      int cUF) {
+const char* SATEMU_CALL AtivarSAT(int numeroSessao, int subComando, const char* codigoDeAtivacao,
+                                  const char* CNPJ, int cUF) {
     return run(Fn::AtivarSAT, numeroSessao,
                [&](Context& c) { return ops::ativar(c, subComando, arg(codigoDeAtivacao), arg(CNPJ), cUF); });
 }

@@ -31,31 +31,35 @@
 extern "C" {
 #endif
 
-SATEMU_API const char* SATEMU_CALL ComunicarCertificadoICPBRASIL(int numeroSessao, const char* codigoDeAtivacao,
-                                                     const char* certificado);
+SATEMU_API const char* SATEMU_CALL ComunicarCertificadoICPBRASIL(int numeroSessao,
+                                                                 const char* codigoDeAtivacao,
+                                                                 const char* certificado);
 SATEMU_API const char* SATEMU_CALL EnviarDadosVenda(int numeroSessao, const char* codigoDeAtivacao,
-                                        const char* dadosVenda);
-SATEMU_API const char* SATEMU_CALL CancelarUltimaVenda(int numeroSessao, const char* codigoDeAtivacao, const char* chave,
-                                           const char* dadosCancelamento);
+                                                    const char* dadosVenda);
+SATEMU_API const char* SATEMU_CALL CancelarUltimaVenda(int numeroSessao, const char* codigoDeAtivacao,
+                                                       const char* chave, const char* dadosCancelamento);
 SATEMU_API const char* SATEMU_CALL ConsultarSAT(int numeroSessao);
-SATEMU_API const char* SATEMU_CALL TesteFimAFim(int numeroSessao, const char* codigoDeAtivacao, const char* dadosVenda);
+SATEMU_API const char* SATEMU_CALL TesteFimAFim(int numeroSessao, const char* codigoDeAtivacao,
+                                                const char* dadosVenda);
 SATEMU_API const char* SATEMU_CALL ConsultarStatusOperacional(int numeroSessao, const char* codigoDeAtivacao);
 SATEMU_API const char* SATEMU_CALL ConsultarNumeroSessao(int numeroSessao, const char* codigoDeAtivacao,
-                                             int cNumeroDeSessao);
+                                                         int cNumeroDeSessao);
 SATEMU_API const char* SATEMU_CALL AssociarAssinatura(int numeroSessao, const char* codigoDeAtivacao,
-                                          const char* CNPJvalue, const char* assinaturaCNPJs);
+                                                      const char* CNPJvalue, const char* assinaturaCNPJs);
 SATEMU_API const char* SATEMU_CALL AtualizarSoftwareSAT(int numeroSessao, const char* codigoDeAtivacao);
 SATEMU_API const char* SATEMU_CALL ExtrairLogs(int numeroSessao, const char* codigoDeAtivacao);
 SATEMU_API const char* SATEMU_CALL BloquearSAT(int numeroSessao, const char* codigoDeAtivacao);
 SATEMU_API const char* SATEMU_CALL DesbloquearSAT(int numeroSessao, const char* codigoDeAtivacao);
-SATEMU_API const char* SATEMU_CALL TrocarCodigoDeAtivacao(int numeroSessao, const char* codigoDeAtivacao, int opcao,
-                                              const char* novoCodigo, const char* confNovoCodigo);
+SATEMU_API const char* SATEMU_CALL TrocarCodigoDeAtivacao(int numeroSessao, const char* codigoDeAtivacao,
+                                                          int opcao, const char* novoCodigo,
+                                                          const char* confNovoCodigo);
 SATEMU_API const char* SATEMU_CALL ConfigurarInterfaceDeRede(int numeroSessao, const char* codigoDeAtivacao,
-                                                 const char* dadosConfiguracao);
+                                                             const char* dadosConfiguracao);
 SATEMU_API const char* SATEMU_CALL AtivarSAT(int numeroSessao, int subComando, const char* codigoDeAtivacao,
-                                 const char* CNPJ, int cUF);
+                                             const char* CNPJ, int cUF);
 SATEMU_API const char* SATEMU_CALL SetDriver(int numeroSessao, const char* driver);
-SATEMU_API const char* SATEMU_CALL ConsultarUltimaSessaoFiscal(int numeroSessao, const char* codigoDeAtivacao);
+SATEMU_API const char* SATEMU_CALL ConsultarUltimaSessaoFiscal(int numeroSessao,
+                                                               const char* codigoDeAtivacao);
 
 #ifdef __cplusplus
 }

@@ -134,7 +134,8 @@ TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
         caminho_.usar(std::make_unique<sat::ExecutorLocal>(*opcoes_.funcoes));
     } else {
         const QString nome = bibliotecaEscolhida();
-        const QString biblioteca = nome.isEmpty() ? QString() : QDir(opcoes_.pastaDoExecutavel).filePath(nome);
+        const QString biblioteca =
+            nome.isEmpty() ? QString() : QDir(opcoes_.pastaDoExecutavel).filePath(nome);
         QString hospedeiro = opcoes_.hospedeiro;
         if (hospedeiro.isEmpty())
             hospedeiro = hospedeiroPara(QCoreApplication::applicationDirPath(), biblioteca, noWindows);
@@ -260,7 +261,8 @@ void TFAtivacao::FormCreate() {
     estado_.codigoativacao.clear();
 }
 
-QString TFAtivacao::hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca, bool windows) {
+QString TFAtivacao::hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca,
+                                   bool windows) {
     const QDir pasta(pastaDosProgramas);
     if (!windows)
         return pasta.filePath(QStringLiteral("sat-host"));
@@ -286,8 +288,8 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     if (!caminho_.executor().carregar(caminho, motivo)) {
         // The path as it always read, then the cause in plain words, then the
         // loader's own text for whoever knows what to do with it.
-        const QString causa = QString::fromStdString(
-            platform::causaDaFalhaDeCarga(caminho.toStdString(), motivo.toStdString(), hospedeiro32_ ? 32 : 0));
+        const QString causa = QString::fromStdString(platform::causaDaFalhaDeCarga(
+            caminho.toStdString(), motivo.toStdString(), hospedeiro32_ ? 32 : 0));
         ui_.mensagemSemDono(QStringLiteral("Erro!"), QStringLiteral("Erro ao carregar a DLL: ") +
                                                        QDir::toNativeSeparators(caminho) +
                                                        (causa.isEmpty() ? QString() : u'\n' + causa) +

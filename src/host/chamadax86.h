@@ -23,7 +23,7 @@ struct ChamadaX86 {
 // Calls `funcao` with the `n` words of `palavras` as its arguments, first word first,
 // on a stack aligned to 16 bytes at the call as both conventions expect.
 __attribute__((noinline)) inline ChamadaX86 chamarX86(const void* funcao, const std::uint32_t* palavras,
-                                                       std::uint32_t n) {
+                                                      std::uint32_t n) {
     ChamadaX86 chamada;
     const char* resposta = nullptr;
     std::uint32_t contador = n;

@@ -68,12 +68,13 @@ ResultadoInvocacao palavrasDaChamada(const Invocacao& chamada, std::vector<std::
             return;
         using Ponteiro = std::remove_cvref_t<decltype(FuncoesSAT{}.*membro.value)>;
         resultado = [&]<typename... Parametros>(const char*(SAT_CALL*)(int, Parametros...)) {
-            static_assert((detalhe::aceito<Parametros> && ...), "SAT entry points take integers and texts only");
+            static_assert((detalhe::aceito<Parametros> && ...),
+                          "SAT entry points take integers and texts only");
             if (chamada.argumentos.size() != sizeof...(Parametros))
                 return ResultadoInvocacao::ArgumentosErrados;
             std::size_t i = 0;
-            const bool cabem = ((detalhe::como<detalhe::Armazenado<Parametros>>(chamada.argumentos[i++]) != nullptr) &&
-                                ...);
+            const bool cabem =
+                ((detalhe::como<detalhe::Armazenado<Parametros>>(chamada.argumentos[i++]) != nullptr) && ...);
             if (!cabem)
                 return ResultadoInvocacao::ArgumentosErrados;
             return ResultadoInvocacao::Respondida;

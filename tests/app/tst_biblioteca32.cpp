@@ -43,7 +43,7 @@ private slots:
 
 void TestBiblioteca32::escolhaDoHospedeiro_data() {
     QTest::addColumn<QByteArray>("biblioteca"); // empty: no library file
-    QTest::addColumn<bool>("comHospedeiro32");   // sat-host32.exe beside the console
+    QTest::addColumn<bool>("comHospedeiro32");  // sat-host32.exe beside the console
     QTest::addColumn<bool>("windows");
     QTest::addColumn<QString>("esperado");
     QTest::newRow("DLL x86 com o helper de 32 bits")
@@ -52,8 +52,10 @@ void TestBiblioteca32::escolhaDoHospedeiro_data() {
     QTest::newRow("DLL x86 sem o helper de 32 bits")
         << cabecalhoPe(0x014c) << false << true << QStringLiteral("sat-host.exe");
     QTest::newRow("DLL x86-64") << cabecalhoPe(0x8664) << true << true << QStringLiteral("sat-host.exe");
-    QTest::newRow("DLL ARM de 32 bits") << cabecalhoPe(0x01c4) << true << true << QStringLiteral("sat-host.exe");
-    QTest::newRow("não é biblioteca") << QByteArray("texto") << true << true << QStringLiteral("sat-host.exe");
+    QTest::newRow("DLL ARM de 32 bits")
+        << cabecalhoPe(0x01c4) << true << true << QStringLiteral("sat-host.exe");
+    QTest::newRow("não é biblioteca")
+        << QByteArray("texto") << true << true << QStringLiteral("sat-host.exe");
     QTest::newRow("sem biblioteca") << QByteArray() << true << true << QStringLiteral("sat-host.exe");
     QTest::newRow("Linux") << cabecalhoPe(0x014c) << true << false << QStringLiteral("sat-host");
 }
@@ -82,16 +84,18 @@ void TestBiblioteca32::rotuloEConvencao_data() {
     QTest::addColumn<QString>("rotulo");
     QTest::addColumn<QString>("dicaAntes"); // the label's tooltip before the first call
     QTest::addColumn<QString>("dicaDepois");
-    const QString inicio = QStringLiteral("Biblioteca de 32 bits, atendida pelo programa auxiliar de 32 bits.\n"
-                                          "Convenção de chamada: ");
-    QTest::newRow("32 bits, stdcall") << quint16(0x014c) << QByteArray("P")
-                                      << QStringLiteral("DLL: SAT.DLL(32 bits) - Versão: ")
-                                      << inicio + QStringLiteral("conhecida na primeira chamada")
-                                      << inicio + QStringLiteral("stdcall (a biblioteca retira os argumentos da pilha)");
+    const QString inicio =
+        QStringLiteral("Biblioteca de 32 bits, atendida pelo programa auxiliar de 32 bits.\n"
+                       "Convenção de chamada: ");
+    QTest::newRow("32 bits, stdcall")
+        << quint16(0x014c) << QByteArray("P") << QStringLiteral("DLL: SAT.DLL(32 bits) - Versão: ")
+        << inicio + QStringLiteral("conhecida na primeira chamada")
+        << inicio + QStringLiteral("stdcall (a biblioteca retira os argumentos da pilha)");
     QTest::newRow("32 bits, cdecl") << quint16(0x014c) << QByteArray("D")
                                     << QStringLiteral("DLL: SAT.DLL(32 bits) - Versão: ")
                                     << inicio + QStringLiteral("conhecida na primeira chamada")
-                                    << inicio + QStringLiteral("cdecl (quem chama retira os argumentos da pilha)");
+                                    << inicio +
+                                           QStringLiteral("cdecl (quem chama retira os argumentos da pilha)");
     // A helper that sees no convention (64 bits) leaves the 32-bit one's tooltip waiting.
     QTest::newRow("32 bits, convenção não vista")
         << quint16(0x014c) << QByteArray("R") << QStringLiteral("DLL: SAT.DLL(32 bits) - Versão: ")

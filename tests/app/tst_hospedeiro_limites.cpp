@@ -195,19 +195,21 @@ void TestHospedeiroLimites::respostasQueOConsoleNaoEntende_data() {
     const QString recusada = QStringLiteral("o programa auxiliar recusou a chamada");
     const int interrompida = int(sat::RespostaSat::Tipo::Interrompida);
     const int indisponivel = int(sat::RespostaSat::Tipo::Indisponivel);
-    QTest::newRow("carga de tipo desconhecido") << QByteArray("carga=ilegivel") << ilegivelNaCarga << 0
-                                                 << QString() << false;
-    QTest::newRow("carga sem nada") << QByteArray("carga=vazio") << ilegivelNaCarga << 0 << QString() << false;
+    QTest::newRow("carga de tipo desconhecido")
+        << QByteArray("carga=ilegivel") << ilegivelNaCarga << 0 << QString() << false;
+    QTest::newRow("carga sem nada") << QByteArray("carga=vazio") << ilegivelNaCarga << 0 << QString()
+                                    << false;
     QTest::newRow("chamada de tipo desconhecido")
         << QByteArray("chamada=ilegivel") << QString() << interrompida << ilegivel << false;
-    QTest::newRow("chamada sem nada") << QByteArray("chamada=vazio") << QString() << interrompida << ilegivel
-                                      << false;
-    QTest::newRow("recusa com sobra") << QByteArray("chamada=E+") << QString() << interrompida << ilegivel
-                                      << false;
-    QTest::newRow("pedido inválido") << QByteArray("chamada=E") << QString() << indisponivel << recusada << true;
+    QTest::newRow("chamada sem nada")
+        << QByteArray("chamada=vazio") << QString() << interrompida << ilegivel << false;
+    QTest::newRow("recusa com sobra")
+        << QByteArray("chamada=E+") << QString() << interrompida << ilegivel << false;
+    QTest::newRow("pedido inválido") << QByteArray("chamada=E") << QString() << indisponivel << recusada
+                                     << true;
     QTest::newRow("sem a função") << QByteArray("chamada=S") << QString() << indisponivel << recusada << true;
-    QTest::newRow("argumentos errados") << QByteArray("chamada=A") << QString() << indisponivel << recusada
-                                        << true;
+    QTest::newRow("argumentos errados")
+        << QByteArray("chamada=A") << QString() << indisponivel << recusada << true;
 }
 
 void TestHospedeiroLimites::respostasQueOConsoleNaoEntende() {

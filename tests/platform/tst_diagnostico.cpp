@@ -100,11 +100,11 @@ void TestDiagnostico::dllX86De32Bits_data() {
     QTest::newRow("DLL x86-64") << cabecalhoPe(0x8664) << false;
     QTest::newRow("DLL ARM de 32 bits") << cabecalhoPe(0x01c4) << false;
     QTest::newRow("DLL de máquina sem nome") << cabecalhoPe(0x1234) << false;
-    QTest::newRow("ELF x86 de 32 bits") << comBytes(comBytes(so, 4, QByteArray(1, '\x01')), 18, QByteArray("\3\0", 2))
-                                        << false;
+    QTest::newRow("ELF x86 de 32 bits")
+        << comBytes(comBytes(so, 4, QByteArray(1, '\x01')), 18, QByteArray("\3\0", 2)) << false;
     QTest::newRow("MZ sem cabeçalho PE") << QByteArray("MZ").append(QByteArray(0x40, '\0')) << false;
-    QTest::newRow("cabeçalho PE além do fim") << comBytes(cabecalhoPe(0x014c), 0x3c, QByteArray("\xff\xff", 2))
-                                              << false;
+    QTest::newRow("cabeçalho PE além do fim")
+        << comBytes(cabecalhoPe(0x014c), 0x3c, QByteArray("\xff\xff", 2)) << false;
     QTest::newRow("vazio") << QByteArray() << false;
 }
 
@@ -136,8 +136,9 @@ void TestDiagnostico::causaVistaPeloHospedeiroDe32Bits() {
     f.close();
     const std::string caminho = f.fileName().toStdString();
     QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(caminho, "")),
-             QStringLiteral("É uma biblioteca de 32 bits; este programa é de 64 bits e só carrega bibliotecas de 64 "
-                            "bits."));
+             QStringLiteral(
+                 "É uma biblioteca de 32 bits; este programa é de 64 bits e só carrega bibliotecas de 64 "
+                 "bits."));
     QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(caminho, "", 32)), QString());
     QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(
                  caminho, "libfalta.so: cannot open shared object file: No such file or directory", 32)),

@@ -113,21 +113,29 @@ void TestProtocolo::respostasDeChamada_data() {
     QTest::addColumn<char>("desfecho");
     QTest::addColumn<std::string>("bytes");
     QTest::addColumn<protocolo::Convencao>("convencao");
-    QTest::newRow("texto, bytes intocados") << std::string("R000001|08000|\xe7\xe3o|||\r\n") << true << 'R'
-                                            << std::string("000001|08000|\xe7\xe3o|||\r\n")
-                                            << protocolo::Convencao::Desconhecida;
-    QTest::newRow("texto vazio") << std::string("R") << true << 'R' << std::string() << protocolo::Convencao::Desconhecida;
+    QTest::newRow("texto, bytes intocados")
+        << std::string("R000001|08000|\xe7\xe3o|||\r\n") << true << 'R'
+        << std::string("000001|08000|\xe7\xe3o|||\r\n") << protocolo::Convencao::Desconhecida;
+    QTest::newRow("texto vazio") << std::string("R") << true << 'R' << std::string()
+                                 << protocolo::Convencao::Desconhecida;
     QTest::newRow("texto de uma função stdcall")
         << std::string("P000002|08000|ok||") << true << 'R' << std::string("000002|08000|ok||")
         << protocolo::Convencao::Stdcall;
-    QTest::newRow("texto de uma função cdecl") << std::string("D000003|08000|ok||") << true << 'R'
-                                              << std::string("000003|08000|ok||") << protocolo::Convencao::Cdecl;
-    QTest::newRow("nula") << std::string("N") << true << 'N' << std::string() << protocolo::Convencao::Desconhecida;
-    QTest::newRow("sem a função") << std::string("S") << true << 'S' << std::string() << protocolo::Convencao::Desconhecida;
-    QTest::newRow("grande demais") << std::string("G") << true << 'G' << std::string() << protocolo::Convencao::Desconhecida;
-    QTest::newRow("nula com sobra") << std::string("Nx") << false << '\0' << std::string() << protocolo::Convencao::Desconhecida;
-    QTest::newRow("desconhecido") << std::string("Z") << false << '\0' << std::string() << protocolo::Convencao::Desconhecida;
-    QTest::newRow("vazio") << std::string() << false << '\0' << std::string() << protocolo::Convencao::Desconhecida;
+    QTest::newRow("texto de uma função cdecl")
+        << std::string("D000003|08000|ok||") << true << 'R' << std::string("000003|08000|ok||")
+        << protocolo::Convencao::Cdecl;
+    QTest::newRow("nula") << std::string("N") << true << 'N' << std::string()
+                          << protocolo::Convencao::Desconhecida;
+    QTest::newRow("sem a função") << std::string("S") << true << 'S' << std::string()
+                                  << protocolo::Convencao::Desconhecida;
+    QTest::newRow("grande demais") << std::string("G") << true << 'G' << std::string()
+                                   << protocolo::Convencao::Desconhecida;
+    QTest::newRow("nula com sobra") << std::string("Nx") << false << '\0' << std::string()
+                                    << protocolo::Convencao::Desconhecida;
+    QTest::newRow("desconhecido") << std::string("Z") << false << '\0' << std::string()
+                                  << protocolo::Convencao::Desconhecida;
+    QTest::newRow("vazio") << std::string() << false << '\0' << std::string()
+                           << protocolo::Convencao::Desconhecida;
 }
 
 void TestProtocolo::respostasDeChamada() {
@@ -156,8 +164,9 @@ void TestProtocolo::nomesExportados_data() {
     QTest::newRow("cinco argumentos") << sat::indiceDaFuncao(&sat::FuncoesSAT::AtivarSAT)
                                       << std::string("AtivarSAT _AtivarSAT@20 AtivarSAT@20 _AtivarSAT");
     QTest::newRow("a primeira") << 0
-                                << std::string("ComunicarCertificadoICPBRASIL _ComunicarCertificadoICPBRASIL@12 "
-                                               "ComunicarCertificadoICPBRASIL@12 _ComunicarCertificadoICPBRASIL");
+                                << std::string(
+                                       "ComunicarCertificadoICPBRASIL _ComunicarCertificadoICPBRASIL@12 "
+                                       "ComunicarCertificadoICPBRASIL@12 _ComunicarCertificadoICPBRASIL");
     QTest::newRow("fora da tabela") << sat::numeroDeFuncoes << std::string();
     QTest::newRow("negativo") << -1 << std::string();
 }
@@ -182,8 +191,8 @@ void TestProtocolo::palavrasDaChamada() {
     QCOMPARE(palavras[4], static_cast<std::uint32_t>(-35));
     // The texts go as the addresses of the request's own copies.
     const auto endereco = [&](int i) {
-        return static_cast<std::uint32_t>(
-            reinterpret_cast<std::uintptr_t>(std::get<std::string>(chamada.argumentos[std::size_t(i)]).c_str()));
+        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(
+            std::get<std::string>(chamada.argumentos[std::size_t(i)]).c_str()));
     };
     QCOMPARE(palavras[2], endereco(1));
     QCOMPARE(palavras[3], endereco(2));
@@ -194,7 +203,8 @@ void TestProtocolo::palavrasDaChamada() {
     QVERIFY(palavras.empty());
     QCOMPARE(sat::palavrasDaChamada({ativar, 9, {1}}, palavras), sat::ResultadoInvocacao::ArgumentosErrados);
     QVERIFY(palavras.empty());
-    QCOMPARE(sat::palavrasDaChamada({sat::numeroDeFuncoes, 9, {}}, palavras), sat::ResultadoInvocacao::SemFuncao);
+    QCOMPARE(sat::palavrasDaChamada({sat::numeroDeFuncoes, 9, {}}, palavras),
+             sat::ResultadoInvocacao::SemFuncao);
     QVERIFY(palavras.empty());
 }
 

@@ -39,7 +39,8 @@ std::string respostaGrande;
 const char* textoSemMemoria(std::size_t tamanho) {
     constexpr std::size_t pedaco = std::size_t{1} << 20;
     const std::size_t pedacos = (tamanho + 1 + pedaco - 1) / pedaco;
-    auto* inicio = static_cast<char*>(mmap(nullptr, pedacos * pedaco, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    auto* inicio =
+        static_cast<char*>(mmap(nullptr, pedacos * pedaco, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     if (inicio == MAP_FAILED)
         return nullptr;
     const int arquivo = memfd_create("satteste-letras", 0);
@@ -53,7 +54,8 @@ const char* textoSemMemoria(std::size_t tamanho) {
         if (mmap(inicio + i * pedaco, pedaco, PROT_READ, MAP_SHARED | MAP_FIXED, arquivo, 0) == MAP_FAILED)
             return nullptr;
     char* ultimo = inicio + (pedacos - 1) * pedaco;
-    if (mmap(ultimo, pedaco, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
+    if (mmap(ultimo, pedaco, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        MAP_FAILED)
         return nullptr;
     const std::size_t resto = tamanho - (pedacos - 1) * pedaco;
     std::memset(ultimo, 'x', resto);

@@ -38,8 +38,8 @@ const char* textoSemMemoria(std::size_t tamanho) {
         VirtualFree(base, 0, MEM_RELEASE);
         std::size_t i = 0;
         for (; i < pedacos; ++i)
-            if (MapViewOfFileEx(i + 1 < pedacos ? letras : fim, FILE_MAP_READ, 0, 0, pedaco, base + i * pedaco) ==
-                nullptr)
+            if (MapViewOfFileEx(i + 1 < pedacos ? letras : fim, FILE_MAP_READ, 0, 0, pedaco,
+                                base + i * pedaco) == nullptr)
                 break;
         if (i == pedacos)
             return base;
@@ -65,7 +65,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD motivo, LPVOID) {
         return TRUE;
     wchar_t trava[MAX_PATH];
     const DWORD n = GetEnvironmentVariableW(L"DLL_LIMITES_TRAVA", trava, MAX_PATH);
-    for (int i = 0; n > 0 && n < MAX_PATH && i < 600 && GetFileAttributesW(trava) != INVALID_FILE_ATTRIBUTES; ++i)
+    for (int i = 0; n > 0 && n < MAX_PATH && i < 600 && GetFileAttributesW(trava) != INVALID_FILE_ATTRIBUTES;
+         ++i)
         Sleep(100);
     return TRUE;
 }

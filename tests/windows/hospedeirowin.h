@@ -149,7 +149,8 @@ inline bool carregar(Hospedeiro& h, const std::string& dll, std::uint32_t& funco
     if (!quadro)
         return false;
     const auto resposta = protocolo::lerRespostaCarga(*quadro);
-    verificacao::verifica(resposta && resposta->carregada, "o helper carrega " + dll, resposta ? resposta->erro : "");
+    verificacao::verifica(resposta && resposta->carregada, "o helper carrega " + dll,
+                          resposta ? resposta->erro : "");
     funcoes = resposta ? resposta->funcoes : 0;
     return resposta && resposta->carregada;
 }

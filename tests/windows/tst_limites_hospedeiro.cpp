@@ -62,11 +62,13 @@ void pedidoEResposta(const std::string& dll) {
     verifica(r && r->bytes == "000001|10000|ok|||", prefixo + "o quadro seguinte é lido do seu cabeçalho");
 
     // An answer over the limit: said so, and the same helper serves the next call.
-    verifica(h.enviar(protocolo::pedidoChamar({sat::indiceDaFuncao(&sat::FuncoesSAT::ConsultarSAT), 3, {}})) &&
-                 desfecho(h) == static_cast<char>(protocolo::Desfecho::GrandeDemais),
-             prefixo + "a resposta grande demais é dita");
+    verifica(
+        h.enviar(protocolo::pedidoChamar({sat::indiceDaFuncao(&sat::FuncoesSAT::ConsultarSAT), 3, {}})) &&
+            desfecho(h) == static_cast<char>(protocolo::Desfecho::GrandeDemais),
+        prefixo + "a resposta grande demais é dita");
     r = chamar(h, status(4));
-    verifica(r && r->bytes == "000001|10000|ok|||", prefixo + "o helper segue depois da resposta grande demais");
+    verifica(r && r->bytes == "000001|10000|ok|||",
+             prefixo + "o helper segue depois da resposta grande demais");
 }
 
 void cargaQueNaoTermina(const std::string& dll, const std::filesystem::path& pasta) {

@@ -51,9 +51,10 @@ __attribute__((noinline)) void repetir(const Caso& caso) {
     bool desempilhados = true;
     bool pilha = true;
     for (int i = 0; i < 1000; ++i) {
-        const std::uint32_t palavras[3] = {static_cast<std::uint32_t>(i),
-                                           static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(texto)),
-                                           static_cast<std::uint32_t>(-i)};
+        const std::uint32_t palavras[3] = {
+            static_cast<std::uint32_t>(i),
+            static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(texto)),
+            static_cast<std::uint32_t>(-i)};
         const sathost::ChamadaX86 feita = sathost::chamarX86(caso.funcao, palavras, 3);
         char esperado[64];
         std::snprintf(esperado, sizeof esperado, "%06d|abc|%d", i, -i);
@@ -82,10 +83,8 @@ int main() {
     for (const Caso& caso : casos)
         repetir(caso);
     // No words at all: nothing to pop, whichever the convention.
-    const sathost::ChamadaX86 vazia = sathost::chamarX86(reinterpret_cast<const void*>(+[]() -> const char* {
-                                                             return "vazia";
-                                                         }),
-                                                         nullptr, 0);
+    const sathost::ChamadaX86 vazia = sathost::chamarX86(
+        reinterpret_cast<const void*>(+[]() -> const char* { return "vazia"; }), nullptr, 0);
     verifica(vazia.resposta != nullptr && std::string(vazia.resposta) == "vazia" && vazia.desempilhados == 0,
              "uma função sem argumentos");
     return verificacao::resumo();

@@ -25,8 +25,8 @@ constexpr const wchar_t* programa = L"sat-host32.exe";
 struct Forma {
     const char* dll;
     Convencao convencao;
-    const char* exportado;  // the name ConsultarSAT goes by in the file
-    const char* ausente;    // a name it must not be found under
+    const char* exportado; // the name ConsultarSAT goes by in the file
+    const char* ausente;   // a name it must not be found under
     const char* dllQueFalha;
 };
 
@@ -66,13 +66,13 @@ public:
         verifica(r.has_value(), std::string(forma_.dll) + ": " + oque + " responde");
         if (!r)
             return {};
-        verifica(r->convencao == forma_.convencao, std::string(forma_.dll) + ": " + oque + " em " +
-                                                       nome(forma_.convencao), nome(r->convencao));
+        verifica(r->convencao == forma_.convencao,
+                 std::string(forma_.dll) + ": " + oque + " em " + nome(forma_.convencao), nome(r->convencao));
         const auto c = campos(r->bytes);
         char numero[16];
         std::snprintf(numero, sizeof numero, "%06d", sessao);
-        verifica(c.size() > 1 && (!daSessao || c[0] == numero), std::string(forma_.dll) + ": " + oque +
-                                                                     " traz a sessão", r->bytes);
+        verifica(c.size() > 1 && (!daSessao || c[0] == numero),
+                 std::string(forma_.dll) + ": " + oque + " traz a sessão", r->bytes);
         ultima_ = r->bytes;
         return c.size() > 1 ? c[1] : std::string();
     }
@@ -128,7 +128,8 @@ void vidaDoDispositivo(const Forma& forma, const std::filesystem::path& pasta) {
             return;
         verifica(funcoes == 0x1ffffu, prefixo + "as 17 funções encontradas", std::to_string(funcoes));
         Vida v(h, forma);
-        iguais(v.chamada("consulta", indice(&sat::FuncoesSAT::ConsultarSAT), {}), "08000", prefixo + "consulta");
+        iguais(v.chamada("consulta", indice(&sat::FuncoesSAT::ConsultarSAT), {}), "08000",
+               prefixo + "consulta");
         iguais(v.chamada("status", indice(&sat::FuncoesSAT::ConsultarStatusOperacional), {codigo}), "10002",
                prefixo + "status antes de ativar");
         iguais(v.chamada("ativação", indice(&sat::FuncoesSAT::AtivarSAT), {1, codigo, "11222333000181", 35}),
@@ -141,7 +142,8 @@ void vidaDoDispositivo(const Forma& forma, const std::filesystem::path& pasta) {
                prefixo + "bloqueio");
         iguais(v.chamada("desbloqueio", indice(&sat::FuncoesSAT::DesbloquearSAT), {codigo}), "17000",
                prefixo + "desbloqueio");
-        v.chamada("sessão", indice(&sat::FuncoesSAT::ConsultarNumeroSessao), {codigo, sessaoDaAtivacao}, false);
+        v.chamada("sessão", indice(&sat::FuncoesSAT::ConsultarNumeroSessao), {codigo, sessaoDaAtivacao},
+                  false);
         iguais(v.ultima(), ativacao, prefixo + "a consulta de sessão devolve a ativação guardada");
         // A call whose arguments do not fit is refused before anything is pushed.
         verifica(!chamar(h, {indice(&sat::FuncoesSAT::AtivarSAT), 1, {codigo}}),
@@ -156,7 +158,8 @@ void vidaDoDispositivo(const Forma& forma, const std::filesystem::path& pasta) {
         std::uint32_t funcoes = 0;
         if (carregar(h, utf8(pastaDoPrograma() / forma.dllQueFalha), funcoes)) {
             const auto r = chamar(h, {indice(&sat::FuncoesSAT::ConsultarStatusOperacional), 1, {codigo}});
-            verifica(r && r->bytes.rfind("000001|10000|", 0) == 0, prefixo + "a DLL que falha responde antes");
+            verifica(r && r->bytes.rfind("000001|10000|", 0) == 0,
+                     prefixo + "a DLL que falha responde antes");
             verifica(!chamar(h, {indice(&sat::FuncoesSAT::ConsultarSAT), 7, {}}),
                      prefixo + "a falha na DLL encerra o helper sem resposta");
             const DWORD saida = h.codigoDeSaida();
@@ -171,8 +174,8 @@ void vidaDoDispositivo(const Forma& forma, const std::filesystem::path& pasta) {
         std::uint32_t funcoes = 0;
         if (carregar(h, dll, funcoes)) {
             Vida v(h, forma);
-            iguais(v.chamada("status", indice(&sat::FuncoesSAT::ConsultarStatusOperacional), {codigo}), "10000",
-                   prefixo + "ativado depois da falha");
+            iguais(v.chamada("status", indice(&sat::FuncoesSAT::ConsultarStatusOperacional), {codigo}),
+                   "10000", prefixo + "ativado depois da falha");
         }
     }
 }
@@ -188,7 +191,8 @@ int main() {
 
     const Forma formas[] = {
         {"satemu.dll", Convencao::Cdecl, "ConsultarSAT", "ConsultarSAT@4", "dll_que_falha.dll"},
-        {"satemu_stdcall.dll", Convencao::Stdcall, "ConsultarSAT@4", "ConsultarSAT", "dll_que_falha_stdcall.dll"},
+        {"satemu_stdcall.dll", Convencao::Stdcall, "ConsultarSAT@4", "ConsultarSAT",
+         "dll_que_falha_stdcall.dll"},
         {"satemu_stdcall_def.dll", Convencao::Stdcall, "ConsultarSAT", "ConsultarSAT@4", "dll_que_falha.dll"},
     };
     for (const Forma& forma : formas)
