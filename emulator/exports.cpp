@@ -37,97 +37,99 @@ const char* run(Fn fn, int session, const Operation& op) {
 
 extern "C" {
 
-const char* ComunicarCertificadoICPBRASIL(int numeroSessao, const char* codigoDeAtivacao,
-                                          const char* certificado) {
+const char* SATEMU_CALL ComunicarCertificadoICPBRASIL(int numeroSessao, const char* codigoDeAtivacao,
+                                                      const char* certificado) {
     return run(Fn::ComunicarCertificadoICPBRASIL, numeroSessao, [&](Context& c) {
         return ops::comunicarCertificado(c, arg(codigoDeAtivacao), arg(certificado));
     });
 }
 
-const char* EnviarDadosVenda(int numeroSessao, const char* codigoDeAtivacao, const char* dadosVenda) {
+const char* SATEMU_CALL EnviarDadosVenda(int numeroSessao, const char* codigoDeAtivacao,
+                                         const char* dadosVenda) {
     return run(Fn::EnviarDadosVenda, numeroSessao,
                [&](Context& c) { return ops::enviarDadosVenda(c, arg(codigoDeAtivacao), arg(dadosVenda)); });
 }
 
-const char* CancelarUltimaVenda(int numeroSessao, const char* codigoDeAtivacao, const char* chave,
-                                const char* dadosCancelamento) {
+const char* SATEMU_CALL CancelarUltimaVenda(int numeroSessao, const char* codigoDeAtivacao, const char* chave,
+                                            const char* dadosCancelamento) {
     return run(Fn::CancelarUltimaVenda, numeroSessao, [&](Context& c) {
         return ops::cancelarUltimaVenda(c, arg(codigoDeAtivacao), arg(chave), arg(dadosCancelamento));
     });
 }
 
-const char* ConsultarSAT(int numeroSessao) {
+const char* SATEMU_CALL ConsultarSAT(int numeroSessao) {
     return run(Fn::ConsultarSAT, numeroSessao, [&](Context& c) { return ops::consultarSat(c); });
 }
 
-const char* TesteFimAFim(int numeroSessao, const char* codigoDeAtivacao, const char* dadosVenda) {
+const char* SATEMU_CALL TesteFimAFim(int numeroSessao, const char* codigoDeAtivacao, const char* dadosVenda) {
     return run(Fn::TesteFimAFim, numeroSessao,
                [&](Context& c) { return ops::testeFimAFim(c, arg(codigoDeAtivacao), arg(dadosVenda)); });
 }
 
-const char* ConsultarStatusOperacional(int numeroSessao, const char* codigoDeAtivacao) {
+const char* SATEMU_CALL ConsultarStatusOperacional(int numeroSessao, const char* codigoDeAtivacao) {
     return run(Fn::ConsultarStatusOperacional, numeroSessao,
                [&](Context& c) { return ops::consultarStatus(c, arg(codigoDeAtivacao)); });
 }
 
-const char* ConsultarNumeroSessao(int numeroSessao, const char* codigoDeAtivacao, int cNumeroDeSessao) {
+const char* SATEMU_CALL ConsultarNumeroSessao(int numeroSessao, const char* codigoDeAtivacao,
+                                              int cNumeroDeSessao) {
     return run(Fn::ConsultarNumeroSessao, numeroSessao, [&](Context& c) {
         return ops::consultarNumeroSessao(c, arg(codigoDeAtivacao), cNumeroDeSessao);
     });
 }
 
-const char* AssociarAssinatura(int numeroSessao, const char* codigoDeAtivacao, const char* CNPJvalue,
-                               const char* assinaturaCNPJs) {
+const char* SATEMU_CALL AssociarAssinatura(int numeroSessao, const char* codigoDeAtivacao,
+                                           const char* CNPJvalue, const char* assinaturaCNPJs) {
     return run(Fn::AssociarAssinatura, numeroSessao, [&](Context& c) {
         return ops::associarAssinatura(c, arg(codigoDeAtivacao), arg(CNPJvalue), arg(assinaturaCNPJs));
     });
 }
 
-const char* AtualizarSoftwareSAT(int numeroSessao, const char* codigoDeAtivacao) {
+const char* SATEMU_CALL AtualizarSoftwareSAT(int numeroSessao, const char* codigoDeAtivacao) {
     return run(Fn::AtualizarSoftwareSAT, numeroSessao,
                [&](Context& c) { return ops::atualizarSoftware(c, arg(codigoDeAtivacao)); });
 }
 
-const char* ExtrairLogs(int numeroSessao, const char* codigoDeAtivacao) {
+const char* SATEMU_CALL ExtrairLogs(int numeroSessao, const char* codigoDeAtivacao) {
     return run(Fn::ExtrairLogs, numeroSessao,
                [&](Context& c) { return ops::extrairLogs(c, arg(codigoDeAtivacao)); });
 }
 
-const char* BloquearSAT(int numeroSessao, const char* codigoDeAtivacao) {
+const char* SATEMU_CALL BloquearSAT(int numeroSessao, const char* codigoDeAtivacao) {
     return run(Fn::BloquearSAT, numeroSessao,
                [&](Context& c) { return ops::bloquear(c, arg(codigoDeAtivacao)); });
 }
 
-const char* DesbloquearSAT(int numeroSessao, const char* codigoDeAtivacao) {
+const char* SATEMU_CALL DesbloquearSAT(int numeroSessao, const char* codigoDeAtivacao) {
     return run(Fn::DesbloquearSAT, numeroSessao,
                [&](Context& c) { return ops::desbloquear(c, arg(codigoDeAtivacao)); });
 }
 
-const char* TrocarCodigoDeAtivacao(int numeroSessao, const char* codigoDeAtivacao, int opcao,
-                                   const char* novoCodigo, const char* confNovoCodigo) {
+const char* SATEMU_CALL TrocarCodigoDeAtivacao(int numeroSessao, const char* codigoDeAtivacao, int opcao,
+                                               const char* novoCodigo, const char* confNovoCodigo) {
     return run(Fn::TrocarCodigoDeAtivacao, numeroSessao, [&](Context& c) {
         return ops::trocarCodigo(c, arg(codigoDeAtivacao), opcao, arg(novoCodigo), arg(confNovoCodigo));
     });
 }
 
-const char* ConfigurarInterfaceDeRede(int numeroSessao, const char* codigoDeAtivacao,
-                                      const char* dadosConfiguracao) {
+const char* SATEMU_CALL ConfigurarInterfaceDeRede(int numeroSessao, const char* codigoDeAtivacao,
+                                                  const char* dadosConfiguracao) {
     return run(Fn::ConfigurarInterfaceDeRede, numeroSessao, [&](Context& c) {
         return ops::configurarRede(c, arg(codigoDeAtivacao), arg(dadosConfiguracao));
     });
 }
 
-const char* AtivarSAT(int numeroSessao, int subComando, const char* codigoDeAtivacao, const char* CNPJ,
-                      int cUF) {
+const char* SATEMU_CALL AtivarSAT(int numeroSessao, int subComando, const char* codigoDeAtivacao,
+                                  const char* CNPJ, int cUF) {
     return run(Fn::AtivarSAT, numeroSessao,
                [&](Context& c) { return ops::ativar(c, subComando, arg(codigoDeAtivacao), arg(CNPJ), cUF); });
 }
 
-const char* SetDriver(int numeroSessao, const char* driver) {
+const char* SATEMU_CALL SetDriver(int numeroSessao, const char* driver) {
     return run(Fn::SetDriver, numeroSessao, [&](Context& c) { return ops::setDriver(c, arg(driver)); });
 }
 
-const char* ConsultarUltimaSessaoFiscal(int numeroSessao, const char* codigoDeAtivacao) {
+const char* SATEMU_CALL ConsultarUltimaSessaoFiscal(int numeroSessao, const char* codigoDeAtivacao) {
     return run(Fn::ConsultarUltimaSessaoFiscal, numeroSessao,
                [&](Context& c) { return ops::consultarUltimaSessaoFiscal(c, arg(codigoDeAtivacao)); });
 }

@@ -9,6 +9,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 BUILD_DIR="$PROJECT_DIR/build-test"
 configure_and_build "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_SANITIZE=ON -DSATCONSOLE_WERROR=ON
 [ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows.sh" # the Windows half, under Wine (not when picking tests)
+[ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows32.sh" # and its 32-bit side
 
 export QT_QPA_PLATFORM=offscreen
 cd "$BUILD_DIR"

@@ -41,9 +41,9 @@ namespace {
 constexpr int larguraBarraLateral = 132;
 
 #ifdef _WIN32
-#define NOME_DO_HOSPEDEIRO "sat-host.exe"
+constexpr bool noWindows = true;
 #else
-#define NOME_DO_HOSPEDEIRO "sat-host"
+constexpr bool noWindows = false;
 #endif
 
 struct BotaoLateral {
@@ -133,15 +133,19 @@ TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
     if (opcoes_.funcoes) {
         caminho_.usar(std::make_unique<sat::ExecutorLocal>(*opcoes_.funcoes));
     } else {
+        const QString nome = bibliotecaEscolhida();
+        const QString biblioteca =
+            nome.isEmpty() ? QString() : QDir(opcoes_.pastaDoExecutavel).filePath(nome);
         QString hospedeiro = opcoes_.hospedeiro;
         if (hospedeiro.isEmpty())
-            hospedeiro = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(NOME_DO_HOSPEDEIRO));
+            hospedeiro = hospedeiroPara(QCoreApplication::applicationDirPath(), biblioteca, noWindows);
         if (QFileInfo::exists(hospedeiro)) {
+            hospedeiro32_ = QFileInfo(hospedeiro).fileName() == QLatin1String("sat-host32.exe");
             auto remoto = std::make_unique<sat::ExecutorRemoto>(hospedeiro);
             // The helper starts and loads the library while the window is being built;
             // FormCreate takes the outcome where the load has always been.
-            if (const QString nome = bibliotecaEscolhida(); !nome.isEmpty())
-                remoto->antecipar(QDir(opcoes_.pastaDoExecutavel).filePath(nome));
+            if (!biblioteca.isEmpty())
+                remoto->antecipar(biblioteca);
             caminho_.usar(std::move(remoto));
         }
     }
@@ -257,6 +261,19 @@ void TFAtivacao::FormCreate() {
     estado_.codigoativacao.clear();
 }
 
+QString TFAtivacao::hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca,
+                                   bool windows) {
+    const QDir pasta(pastaDosProgramas);
+    if (!windows)
+        return pasta.filePath(QStringLiteral("sat-host"));
+    if (!biblioteca.isEmpty() && platform::dllX86De32Bits(biblioteca.toStdString())) {
+        const QString de32Bits = pasta.filePath(QStringLiteral("sat-host32.exe"));
+        if (QFileInfo::exists(de32Bits))
+            return de32Bits;
+    }
+    return pasta.filePath(QStringLiteral("sat-host.exe"));
+}
+
 QString TFAtivacao::bibliotecaEscolhida() const {
     const QDir pasta(opcoes_.pastaDoExecutavel);
     for (const QString& nome : {QStringLiteral("SAT_x64.DLL"), QStringLiteral("SAT.DLL")})
@@ -271,7 +288,8 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     if (!caminho_.executor().carregar(caminho, motivo)) {
         // The path as it always read, then the cause in plain words, then the
         // loader's own text for whoever knows what to do with it.
-        const QString causa = QString::fromStdString(platform::causaDaFalhaDeCarga(caminho.toStdString(), motivo.toStdString()));
+        const QString causa = QString::fromStdString(platform::causaDaFalhaDeCarga(
+            caminho.toStdString(), motivo.toStdString(), hospedeiro32_ ? 32 : 0));
         ui_.mensagemSemDono(QStringLiteral("Erro!"), QStringLiteral("Erro ao carregar a DLL: ") +
                                                        QDir::toNativeSeparators(caminho) +
                                                        (causa.isEmpty() ? QString() : u'\n' + causa) +
@@ -287,9 +305,35 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     } catch (const std::exception& e) {
         ui_.erro(QString::fromUtf8(e.what()));
     }
-    lblVersaoDLL_->setText(QStringLiteral("DLL: ") + nome + QStringLiteral("(64 bits) - Versão: ") +
-                                     versao);
+    // The word size is the library's own, read from its header.
+    biblioteca32_ = platform::dllX86De32Bits(caminho.toStdString());
+    lblVersaoDLL_->setText(QStringLiteral("DLL: ") + nome +
+                           (biblioteca32_ ? QStringLiteral("(32 bits)") : QStringLiteral("(64 bits)")) +
+                           QStringLiteral(" - Versão: ") + versao);
+    mostrarConvencao();
     return true;
+}
+
+void TFAtivacao::mostrarConvencao() {
+    if (!biblioteca32_ || !caminho_.executor().vinculada()) {
+        lblVersaoDLL_->setToolTip(QString());
+        return;
+    }
+    QString convencao;
+    switch (caminho_.executor().convencao()) {
+    case sat::protocolo::Convencao::Stdcall:
+        convencao = QStringLiteral("stdcall (a biblioteca retira os argumentos da pilha)");
+        break;
+    case sat::protocolo::Convencao::Cdecl:
+        convencao = QStringLiteral("cdecl (quem chama retira os argumentos da pilha)");
+        break;
+    case sat::protocolo::Convencao::Desconhecida:
+        convencao = QStringLiteral("conhecida na primeira chamada");
+        break;
+    }
+    lblVersaoDLL_->setToolTip(QStringLiteral("Biblioteca de 32 bits, atendida pelo programa auxiliar de 32 "
+                                             "bits.\nConvenção de chamada: ") +
+                              convencao);
 }
 
 QString TFAtivacao::GetEXEVersionData(const QString& arquivo) {
@@ -367,6 +411,7 @@ void TFAtivacao::depoisDaChamada(const QString& numsessao, const QByteArray& ret
     if (Edit1 != nullptr)
         Edit1->setText(numsessao);
     mostrastatus(retorno);
+    mostrarConvencao();
 }
 
 void TFAtivacao::mostrastatus(const QByteArray& mensagem) { painelStatus_->setText(sat::textoStatus(mensagem)); }

@@ -81,6 +81,12 @@ public:
     // cannot be read.
     static QString GetEXEVersionData(const QString& arquivo);
 
+    // The library helper for the library file `biblioteca`, among the programs in
+    // `pastaDosProgramas`. On Windows (`windows`) a 32-bit x86 DLL is served by
+    // sat-host32.exe when it is there; anything else, or a 32-bit DLL without it, by
+    // sat-host.exe (which then says in its load error why it cannot). Elsewhere sat-host.
+    static QString hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca, bool windows);
+
 private:
     void criarJanela();
     void criarPaginas(QWidget* barraLateral);
@@ -94,6 +100,9 @@ private:
     void depoisDaChamada(const QString& numsessao, const QByteArray& retorno) override;
     void mostrarTempoDeEspera();
     void perguntarSeInterrompe();
+    // The version label's tooltip: for a 32-bit library, the helper that serves it and
+    // the calling convention its entry points showed (known from the first call on).
+    void mostrarConvencao();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -106,6 +115,9 @@ private:
     CaminhoSat caminho_;
     settings::ParameterStore cds_;
     bool terminacaoSolicitada_ = false;
+    // The helper is the 32-bit one; the library loaded is a 32-bit DLL.
+    bool hospedeiro32_ = false;
+    bool biblioteca32_ = false;
 
     QStackedWidget* PageControl = nullptr;
     QLabel* painelStatus_ = nullptr;

@@ -3,15 +3,18 @@
 // standard input and answers on its standard output, one frame each (sat/protocolo.h):
 // load a library by full path, then call its entry points. It ends when the console
 // closes the pipe. Standard C++ and the platform layer only.
+#include "chamadax86.h"
 #include "platform/platform.h"
 #include "sat/funcoessat.h"
 #include "sat/invocacao.h"
 #include "sat/protocolo.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -143,15 +146,22 @@ private:
     bool carregar(const std::string& caminho) {
         protocolo::RespostaDaCarga resposta;
         funcoes_ = {};
+        enderecos_ = {};
         biblioteca_.fechar();
         if (!biblioteca_.abrir(caminho, resposta.erro))
             return enviar(protocolo::respostaCarga(resposta));
         resposta.carregada = true;
         int indice = 0;
-        sat::paraCadaFuncao([&](const char* nome, auto membro) {
+        sat::paraCadaFuncao([&](const char*, auto membro) {
+            // Plain or decorated, whichever the library's compiler wrote.
+            for (const std::string& nome : sat::nomesExportados(indice)) {
+                enderecos_[indice] = biblioteca_.simbolo(nome.c_str());
+                if (enderecos_[indice] != nullptr)
+                    break;
+            }
             using Tipo = std::remove_reference_t<decltype(funcoes_.*membro.value)>;
-            funcoes_.*membro.value = reinterpret_cast<Tipo>(biblioteca_.simbolo(nome));
-            if (funcoes_.*membro.value != nullptr)
+            funcoes_.*membro.value = reinterpret_cast<Tipo>(enderecos_[indice]);
+            if (enderecos_[indice] != nullptr)
                 resposta.funcoes |= 1u << indice;
             ++indice;
         });
@@ -160,7 +170,8 @@ private:
 
     bool chamar(const sat::Invocacao& chamada) {
         const char* resposta = nullptr;
-        switch (sat::invocar(funcoes_, chamada, resposta)) {
+        protocolo::Convencao convencao = protocolo::Convencao::Desconhecida;
+        switch (invocar(chamada, resposta, convencao)) {
         case sat::ResultadoInvocacao::SemFuncao:
             return enviarDesfecho(protocolo::Desfecho::SemFuncao);
         case sat::ResultadoInvocacao::ArgumentosErrados:
@@ -173,11 +184,39 @@ private:
         const std::size_t tamanho = std::strlen(resposta);
         if (tamanho + 1 > protocolo::limiteDoQuadro)
             return enviarDesfecho(protocolo::Desfecho::GrandeDemais);
-        return enviar(static_cast<char>(protocolo::Desfecho::Texto), resposta, tamanho);
+        return enviar(protocolo::primeiroDoTexto(convencao), resposta, tamanho);
     }
+
+#if defined(__i386__)
+    // Whatever the declarations say, the entry point is called through the thunk that
+    // survives either convention, and the convention it showed is passed on.
+    sat::ResultadoInvocacao invocar(const sat::Invocacao& chamada, const char*& resposta,
+                                    protocolo::Convencao& convencao) {
+        if (!sat::possuiFuncao(funcoes_, chamada.indice))
+            return sat::ResultadoInvocacao::SemFuncao;
+        const sat::ResultadoInvocacao resultado = sat::palavrasDaChamada(chamada, palavras_);
+        if (resultado != sat::ResultadoInvocacao::Respondida)
+            return resultado;
+        const auto n = static_cast<std::uint32_t>(palavras_.size());
+        const sathost::ChamadaX86 feita = sathost::chamarX86(enderecos_[chamada.indice], palavras_.data(), n);
+        resposta = feita.resposta;
+        if (feita.desempilhados == 4 * n)
+            convencao = protocolo::Convencao::Stdcall;
+        else if (feita.desempilhados == 0)
+            convencao = protocolo::Convencao::Cdecl;
+        return resultado;
+    }
+#else
+    sat::ResultadoInvocacao invocar(const sat::Invocacao& chamada, const char*& resposta,
+                                    protocolo::Convencao&) {
+        return sat::invocar(funcoes_, chamada, resposta);
+    }
+#endif
 
     platform::BibliotecaDinamica biblioteca_;
     sat::FuncoesSAT funcoes_;
+    std::array<void*, sat::numeroDeFuncoes> enderecos_{};
+    std::vector<std::uint32_t> palavras_;
 };
 
 // Skips a frame too long to hold, reading it in pieces.

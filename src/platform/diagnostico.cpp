@@ -112,26 +112,46 @@ std::optional<Cabecalho> lerCabecalho(const std::vector<unsigned char>& b) {
     return std::nullopt;
 }
 
+// The first bytes of the file, where its headers are; nothing when it cannot be read.
+std::optional<std::vector<unsigned char>> inicioDoArquivo(std::ifstream& arquivo) {
+    std::vector<unsigned char> inicio(4096);
+    arquivo.read(reinterpret_cast<char*>(inicio.data()), static_cast<std::streamsize>(inicio.size()));
+    // A folder opens but does not read.
+    if (arquivo.bad() || (arquivo.gcount() == 0 && !arquivo.eof()))
+        return std::nullopt;
+    inicio.resize(static_cast<std::size_t>(arquivo.gcount()));
+    return inicio;
+}
+
 } // namespace
 
-std::string causaDaFalhaDeCarga(const std::string& caminho, const std::string& mensagem) {
+bool dllX86De32Bits(const std::string& caminho) {
+    std::ifstream arquivo(caminho, std::ios::binary);
+    const auto inicio = arquivo ? inicioDoArquivo(arquivo) : std::nullopt;
+    const auto cabecalho = inicio ? lerCabecalho(*inicio) : std::nullopt;
+    return cabecalho && cabecalho->formato == Formato::Pe && cabecalho->alvo.bits == 32 &&
+           cabecalho->alvo.processador == nomeDaMaquina(maquinasPe, 0x014c);
+}
+
+std::string causaDaFalhaDeCarga(const std::string& caminho, const std::string& mensagem, int bits) {
     std::ifstream arquivo(caminho, std::ios::binary);
     if (!arquivo) {
         const int erro = errno;
         return "O arquivo não pode ser lido (" + std::string(std::strerror(erro)) + ").";
     }
-    std::vector<unsigned char> inicio(4096);
-    arquivo.read(reinterpret_cast<char*>(inicio.data()), static_cast<std::streamsize>(inicio.size()));
-    // A folder opens but does not read.
-    if (arquivo.bad() || (arquivo.gcount() == 0 && !arquivo.eof()))
+    const std::optional<std::vector<unsigned char>> inicio = inicioDoArquivo(arquivo);
+    if (!inicio)
         return "O arquivo não pode ser lido.";
-    inicio.resize(static_cast<std::size_t>(arquivo.gcount()));
 
-    const std::optional<Cabecalho> cabecalho = lerCabecalho(inicio);
+    const std::optional<Cabecalho> cabecalho = lerCabecalho(*inicio);
     if (!cabecalho || cabecalho->formato == Formato::Outro)
         return "O arquivo não é uma biblioteca.";
 
-    const Alvo este = esteProgramaAlvo();
+    Alvo este = esteProgramaAlvo();
+    if (bits == 32 && este.processador == "x86-64 (Intel/AMD)") {
+        este.bits = 32;
+        este.processador = "x86 (Intel/AMD)";
+    }
 #ifdef _WIN32
     const Formato nativo = Formato::Pe;
 #else

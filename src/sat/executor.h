@@ -2,6 +2,7 @@
 
 #include "sat/bibliotecasat.h"
 #include "sat/invocacao.h"
+#include "sat/protocolo.h"
 
 #include <QByteArray>
 #include <QString>
@@ -41,6 +42,10 @@ public:
     // Gives up the call in progress, if the executor can: the library is ended and
     // the call returns as interrupted. Asked by the user of a call that never returns.
     virtual void abandonar() {}
+
+    // The calling convention the library's entry points showed on their last answer,
+    // where it can be seen (a 32-bit x86 library held by the 32-bit helper).
+    virtual protocolo::Convencao convencao() const { return protocolo::Convencao::Desconhecida; }
 };
 
 // The library loaded into this process, or a table of entry points handed over

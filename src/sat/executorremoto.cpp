@@ -73,17 +73,21 @@ bool ExecutorRemoto::enviar(const std::string& conteudo) {
 
 bool ExecutorRemoto::quadroCompleto(Quadro& quadro, Espera& falha) {
     if (!lendoCorpo_) {
-        // The length and the kind of answer first; a frame has at least its kind.
+        // The length and the kind of answer first; a frame has at least its kind. The
+        // length is judged as soon as it is there: a frame of length 0 has no fifth
+        // byte to wait for.
         constexpr qint64 inicio = protocolo::tamanhoDoCabecalho + 1;
-        if (processo_->bytesAvailable() < inicio)
-            return false;
         char cabecalho[inicio];
-        processo_->read(cabecalho, inicio);
+        if (processo_->peek(cabecalho, protocolo::tamanhoDoCabecalho) < qint64{protocolo::tamanhoDoCabecalho})
+            return false;
         const std::uint32_t tamanho = protocolo::lerCabecalho(cabecalho);
         if (tamanho == 0 || tamanho > protocolo::limiteDoQuadro) {
             falha = Espera::Malformada;
             return true;
         }
+        if (processo_->bytesAvailable() < inicio)
+            return false;
+        processo_->read(cabecalho, inicio);
         emLeitura_.primeiro = cabecalho[protocolo::tamanhoDoCabecalho];
         emLeitura_.corpo = QByteArray(static_cast<qsizetype>(tamanho - 1), Qt::Uninitialized);
         lidos_ = 0;
@@ -192,6 +196,7 @@ QString ExecutorRemoto::comoTerminou() {
 bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro) {
     vinculada_ = false;
     funcoes_ = 0;
+    convencao_ = protocolo::Convencao::Desconhecida;
     if (!iniciarSeParado(erro))
         return false;
     abandonada_ = false;
@@ -227,6 +232,9 @@ bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro)
     const std::optional<protocolo::RespostaDaCarga> resposta =
         protocolo::lerRespostaCarga(conteudo.inteiro());
     if (!resposta) {
+        // A helper that answers what it should not is not trusted with the next load.
+        processo_->kill();
+        processo_->waitForFinished(5000);
         erro = QStringLiteral("o programa auxiliar respondeu algo que não se pode ler");
         return false;
     }
@@ -279,8 +287,10 @@ RespostaSat ExecutorRemoto::chamar(const Invocacao& chamada) {
     }
     // The answer's bytes go to the operation as they came, with no copy; only the
     // small answers without text are read whole.
-    if (conteudo.primeiro == static_cast<char>(protocolo::Desfecho::Texto))
+    if (protocolo::Convencao vista; protocolo::comecaTexto(conteudo.primeiro, vista)) {
+        convencao_ = vista;
         return {RespostaSat::Tipo::Texto, std::move(conteudo.corpo), {}};
+    }
     const std::optional<protocolo::RespostaDaChamada> resposta =
         protocolo::lerRespostaChamada(conteudo.inteiro());
     if (!resposta) {
@@ -290,6 +300,8 @@ RespostaSat ExecutorRemoto::chamar(const Invocacao& chamada) {
     }
     switch (resposta->desfecho) {
     case protocolo::Desfecho::Texto:
+    case protocolo::Desfecho::TextoStdcall:
+    case protocolo::Desfecho::TextoCdecl:
         break; // taken above
     case protocolo::Desfecho::Nula:
         return {RespostaSat::Tipo::Nula, {}, {}};

@@ -35,6 +35,7 @@ public:
     bool possui(int indice) const override;
     RespostaSat chamar(const Invocacao& chamada) override;
     void abandonar() override;
+    protocolo::Convencao convencao() const override { return convencao_; }
 
     // The helper's process id while it runs, else 0 (tests end it from outside).
     qint64 processoDoHospedeiro() const;
@@ -70,6 +71,7 @@ private:
     bool vinculada_ = false;
     quint32 funcoes_ = 0;
     bool abandonada_ = false;
+    protocolo::Convencao convencao_ = protocolo::Convencao::Desconhecida;
     QEventLoop* espera_ = nullptr;
 };
 

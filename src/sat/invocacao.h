@@ -3,6 +3,7 @@
 #include "sat/funcoessat.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -55,6 +56,18 @@ enum class ResultadoInvocacao {
 // arguments in order, after checking that their number and kinds match the entry
 // point's list. Texts are passed as NUL-terminated strings valid during the call.
 ResultadoInvocacao invocar(const FuncoesSAT& funcoes, const Invocacao& chamada, const char*& resposta);
+
+// The arguments of `chamada` as the 32-bit words a 32-bit x86 call pushes, first
+// argument first: the session number, then each integer, or the address of the text
+// held in `chamada` (valid while `chamada` lives). Checked against the entry point's
+// list as invocar() checks them; `palavras` is left empty when they do not fit.
+ResultadoInvocacao palavrasDaChamada(const Invocacao& chamada, std::vector<std::uint32_t>& palavras);
+
+// The names a library may export slot `indice` under, in the order they are tried:
+// plain ("ConsultarSAT"), then as 32-bit Windows compilers decorate a stdcall name
+// ("_ConsultarSAT@4", 4 bytes per argument; "ConsultarSAT@4" once the underscore is
+// stripped by a .def file) and a cdecl one ("_ConsultarSAT"). Empty outside the table.
+std::vector<std::string> nomesExportados(int indice);
 
 namespace detalhe {
 

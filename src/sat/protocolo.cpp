@@ -169,9 +169,14 @@ std::optional<RespostaDaChamada> lerRespostaChamada(std::string_view conteudo) {
     char tipo = 0;
     if (!l.byte(tipo))
         return std::nullopt;
+    Convencao convencao = Convencao::Desconhecida;
+    if (comecaTexto(tipo, convencao))
+        return RespostaDaChamada{Desfecho::Texto, l.resto(), convencao};
     switch (static_cast<Desfecho>(tipo)) {
     case Desfecho::Texto:
-        return RespostaDaChamada{Desfecho::Texto, l.resto()};
+    case Desfecho::TextoStdcall:
+    case Desfecho::TextoCdecl:
+        break; // taken above
     case Desfecho::Nula:
     case Desfecho::SemFuncao:
     case Desfecho::ArgumentosErrados:
@@ -179,9 +184,37 @@ std::optional<RespostaDaChamada> lerRespostaChamada(std::string_view conteudo) {
     case Desfecho::GrandeDemais:
         if (!l.fim())
             return std::nullopt;
-        return RespostaDaChamada{static_cast<Desfecho>(tipo), {}};
+        return RespostaDaChamada{static_cast<Desfecho>(tipo), {}, Convencao::Desconhecida};
     }
     return std::nullopt;
+}
+
+char primeiroDoTexto(Convencao convencao) {
+    switch (convencao) {
+    case Convencao::Stdcall:
+        return static_cast<char>(Desfecho::TextoStdcall);
+    case Convencao::Cdecl:
+        return static_cast<char>(Desfecho::TextoCdecl);
+    case Convencao::Desconhecida:
+        break;
+    }
+    return static_cast<char>(Desfecho::Texto);
+}
+
+bool comecaTexto(char primeiro, Convencao& convencao) {
+    switch (static_cast<Desfecho>(primeiro)) {
+    case Desfecho::Texto:
+        convencao = Convencao::Desconhecida;
+        return true;
+    case Desfecho::TextoStdcall:
+        convencao = Convencao::Stdcall;
+        return true;
+    case Desfecho::TextoCdecl:
+        convencao = Convencao::Cdecl;
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace sat::protocolo

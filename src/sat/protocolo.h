@@ -46,8 +46,15 @@ struct RespostaDaCarga {
 std::string respostaCarga(const RespostaDaCarga& resposta);
 std::optional<RespostaDaCarga> lerRespostaCarga(std::string_view conteudo);
 
+// How a 32-bit x86 entry point left the stack after a call: `Stdcall` when it popped
+// its own arguments, `Cdecl` when it left them to the caller. A 64-bit helper has no
+// such choice to observe.
+enum class Convencao : char { Desconhecida, Stdcall, Cdecl };
+
 enum class Desfecho : char {
     Texto = 'R',             // the answer's bytes follow
+    TextoStdcall = 'P',      // as Texto, from an entry point that popped its arguments
+    TextoCdecl = 'D',        // as Texto, from one that left them to the caller
     Nula = 'N',              // the entry point answered a null pointer
     SemFuncao = 'S',         // the library has no such entry point
     ArgumentosErrados = 'A', // the arguments do not fit the entry point
@@ -57,10 +64,18 @@ enum class Desfecho : char {
 
 // The first byte of a call's answer; for Desfecho::Texto the answer's bytes follow
 // it, so a large answer is written straight from the library's buffer.
+// A text answer comes back as Desfecho::Texto, whichever of the three first bytes
+// carried it, with the convention that byte told.
 struct RespostaDaChamada {
     Desfecho desfecho = Desfecho::PedidoInvalido;
     std::string_view bytes; // Texto: a view into the frame read
+    Convencao convencao = Convencao::Desconhecida;
 };
 std::optional<RespostaDaChamada> lerRespostaChamada(std::string_view conteudo);
+
+// The first byte of a text answer observed under `convencao`, and the reverse: whether
+// `primeiro` starts a text answer, and under which convention.
+char primeiroDoTexto(Convencao convencao);
+bool comecaTexto(char primeiro, Convencao& convencao);
 
 } // namespace sat::protocolo

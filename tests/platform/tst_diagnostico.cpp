@@ -14,6 +14,9 @@ private slots:
     void causas_data();
     void causas();
     void dependenciaAusenteDeVerdade();
+    void dllX86De32Bits_data();
+    void dllX86De32Bits();
+    void causaVistaPeloHospedeiroDe32Bits();
     void simboloAusente();
 };
 
@@ -87,6 +90,59 @@ void TestDiagnostico::causas() {
     platform::BibliotecaDinamica biblioteca;
     std::string motivo;
     QCOMPARE(biblioteca.abrir(f.fileName().toStdString(), motivo), causa.isEmpty());
+}
+
+void TestDiagnostico::dllX86De32Bits_data() {
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<bool>("de32Bits");
+    const QByteArray so = bibliotecaDeVerdade();
+    QTest::newRow("DLL x86") << cabecalhoPe(0x014c) << true;
+    QTest::newRow("DLL x86-64") << cabecalhoPe(0x8664) << false;
+    QTest::newRow("DLL ARM de 32 bits") << cabecalhoPe(0x01c4) << false;
+    QTest::newRow("DLL de máquina sem nome") << cabecalhoPe(0x1234) << false;
+    QTest::newRow("ELF x86 de 32 bits")
+        << comBytes(comBytes(so, 4, QByteArray(1, '\x01')), 18, QByteArray("\3\0", 2)) << false;
+    QTest::newRow("MZ sem cabeçalho PE") << QByteArray("MZ").append(QByteArray(0x40, '\0')) << false;
+    QTest::newRow("cabeçalho PE além do fim")
+        << comBytes(cabecalhoPe(0x014c), 0x3c, QByteArray("\xff\xff", 2)) << false;
+    QTest::newRow("vazio") << QByteArray() << false;
+}
+
+void TestDiagnostico::dllX86De32Bits() {
+    QFETCH(QByteArray, conteudo);
+    QFETCH(bool, de32Bits);
+    QTemporaryDir pasta;
+    QFile f(pasta.filePath(QStringLiteral("SAT.DLL")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(conteudo), conteudo.size());
+    f.close();
+    QCOMPARE(platform::dllX86De32Bits(f.fileName().toStdString()), de32Bits);
+    QVERIFY(!platform::dllX86De32Bits(pasta.filePath(QStringLiteral("nada.dll")).toStdString()));
+    QVERIFY(!platform::dllX86De32Bits(pasta.path().toStdString()));
+}
+
+void TestDiagnostico::causaVistaPeloHospedeiroDe32Bits() {
+#if !defined(__x86_64__)
+    QSKIP("the expected sentences name an x86-64 program");
+#endif
+    // A 32-bit x86 library that fails in the 32-bit helper fails for another reason
+    // than its word size: the sentence about 64 bits would send the user astray.
+    const QByteArray elf32 =
+        comBytes(comBytes(bibliotecaDeVerdade(), 4, QByteArray(1, '\x01')), 18, QByteArray("\3\0", 2));
+    QTemporaryDir pasta;
+    QFile f(pasta.filePath(QStringLiteral("SAT.DLL")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(elf32), elf32.size());
+    f.close();
+    const std::string caminho = f.fileName().toStdString();
+    QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(caminho, "")),
+             QStringLiteral(
+                 "É uma biblioteca de 32 bits; este programa é de 64 bits e só carrega bibliotecas de 64 "
+                 "bits."));
+    QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(caminho, "", 32)), QString());
+    QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(
+                 caminho, "libfalta.so: cannot open shared object file: No such file or directory", 32)),
+             QStringLiteral("Falta a biblioteca libfalta.so, de que ela precisa."));
 }
 
 void TestDiagnostico::dependenciaAusenteDeVerdade() {

@@ -7,6 +7,7 @@
 namespace protocolo = sat::protocolo;
 
 Q_DECLARE_METATYPE(std::string)
+Q_DECLARE_METATYPE(protocolo::Convencao)
 
 class TestProtocolo : public QObject {
     Q_OBJECT
@@ -20,6 +21,9 @@ private slots:
     void respostasDeCarga();
     void respostasDeChamada_data();
     void respostasDeChamada();
+    void nomesExportados_data();
+    void nomesExportados();
+    void palavrasDaChamada();
 };
 
 void TestProtocolo::cabecalho_data() {
@@ -108,15 +112,30 @@ void TestProtocolo::respostasDeChamada_data() {
     QTest::addColumn<bool>("valida");
     QTest::addColumn<char>("desfecho");
     QTest::addColumn<std::string>("bytes");
-    QTest::newRow("texto, bytes intocados") << std::string("R000001|08000|\xe7\xe3o|||\r\n") << true << 'R'
-                                            << std::string("000001|08000|\xe7\xe3o|||\r\n");
-    QTest::newRow("texto vazio") << std::string("R") << true << 'R' << std::string();
-    QTest::newRow("nula") << std::string("N") << true << 'N' << std::string();
-    QTest::newRow("sem a função") << std::string("S") << true << 'S' << std::string();
-    QTest::newRow("grande demais") << std::string("G") << true << 'G' << std::string();
-    QTest::newRow("nula com sobra") << std::string("Nx") << false << '\0' << std::string();
-    QTest::newRow("desconhecido") << std::string("Z") << false << '\0' << std::string();
-    QTest::newRow("vazio") << std::string() << false << '\0' << std::string();
+    QTest::addColumn<protocolo::Convencao>("convencao");
+    QTest::newRow("texto, bytes intocados")
+        << std::string("R000001|08000|\xe7\xe3o|||\r\n") << true << 'R'
+        << std::string("000001|08000|\xe7\xe3o|||\r\n") << protocolo::Convencao::Desconhecida;
+    QTest::newRow("texto vazio") << std::string("R") << true << 'R' << std::string()
+                                 << protocolo::Convencao::Desconhecida;
+    QTest::newRow("texto de uma função stdcall")
+        << std::string("P000002|08000|ok||") << true << 'R' << std::string("000002|08000|ok||")
+        << protocolo::Convencao::Stdcall;
+    QTest::newRow("texto de uma função cdecl")
+        << std::string("D000003|08000|ok||") << true << 'R' << std::string("000003|08000|ok||")
+        << protocolo::Convencao::Cdecl;
+    QTest::newRow("nula") << std::string("N") << true << 'N' << std::string()
+                          << protocolo::Convencao::Desconhecida;
+    QTest::newRow("sem a função") << std::string("S") << true << 'S' << std::string()
+                                  << protocolo::Convencao::Desconhecida;
+    QTest::newRow("grande demais") << std::string("G") << true << 'G' << std::string()
+                                   << protocolo::Convencao::Desconhecida;
+    QTest::newRow("nula com sobra") << std::string("Nx") << false << '\0' << std::string()
+                                    << protocolo::Convencao::Desconhecida;
+    QTest::newRow("desconhecido") << std::string("Z") << false << '\0' << std::string()
+                                  << protocolo::Convencao::Desconhecida;
+    QTest::newRow("vazio") << std::string() << false << '\0' << std::string()
+                           << protocolo::Convencao::Desconhecida;
 }
 
 void TestProtocolo::respostasDeChamada() {
@@ -130,6 +149,63 @@ void TestProtocolo::respostasDeChamada() {
         return;
     QCOMPARE(static_cast<char>(lida->desfecho), desfecho);
     QCOMPARE(std::string(lida->bytes), bytes);
+    QFETCH(protocolo::Convencao, convencao);
+    QCOMPARE(lida->convencao, convencao);
+    // The helper's side: the first byte it writes for a text seen under that convention.
+    if (lida->desfecho == protocolo::Desfecho::Texto)
+        QCOMPARE(protocolo::primeiroDoTexto(convencao), conteudo[0]);
+}
+
+void TestProtocolo::nomesExportados_data() {
+    QTest::addColumn<int>("indice");
+    QTest::addColumn<std::string>("nomes"); // in the order tried, one blank apart
+    QTest::newRow("um argumento") << sat::indiceDaFuncao(&sat::FuncoesSAT::ConsultarSAT)
+                                  << std::string("ConsultarSAT _ConsultarSAT@4 ConsultarSAT@4 _ConsultarSAT");
+    QTest::newRow("cinco argumentos") << sat::indiceDaFuncao(&sat::FuncoesSAT::AtivarSAT)
+                                      << std::string("AtivarSAT _AtivarSAT@20 AtivarSAT@20 _AtivarSAT");
+    QTest::newRow("a primeira") << 0
+                                << std::string(
+                                       "ComunicarCertificadoICPBRASIL _ComunicarCertificadoICPBRASIL@12 "
+                                       "ComunicarCertificadoICPBRASIL@12 _ComunicarCertificadoICPBRASIL");
+    QTest::newRow("fora da tabela") << sat::numeroDeFuncoes << std::string();
+    QTest::newRow("negativo") << -1 << std::string();
+}
+
+void TestProtocolo::nomesExportados() {
+    QFETCH(int, indice);
+    QFETCH(std::string, nomes);
+    std::string vistos;
+    for (const std::string& nome : sat::nomesExportados(indice))
+        vistos += (vistos.empty() ? "" : " ") + nome;
+    QCOMPARE(vistos, nomes);
+}
+
+void TestProtocolo::palavrasDaChamada() {
+    const int ativar = sat::indiceDaFuncao(&sat::FuncoesSAT::AtivarSAT);
+    const sat::Invocacao chamada{ativar, 9, {1, std::string("codigo"), std::string("cnpj"), -35}};
+    std::vector<std::uint32_t> palavras{7};
+    QCOMPARE(sat::palavrasDaChamada(chamada, palavras), sat::ResultadoInvocacao::Respondida);
+    QCOMPARE(palavras.size(), std::size_t{5});
+    QCOMPARE(palavras[0], 9u);
+    QCOMPARE(palavras[1], 1u);
+    QCOMPARE(palavras[4], static_cast<std::uint32_t>(-35));
+    // The texts go as the addresses of the request's own copies.
+    const auto endereco = [&](int i) {
+        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(
+            std::get<std::string>(chamada.argumentos[std::size_t(i)]).c_str()));
+    };
+    QCOMPARE(palavras[2], endereco(1));
+    QCOMPARE(palavras[3], endereco(2));
+
+    // Nothing is pushed for arguments that do not fit, nor for a slot outside the table.
+    QCOMPARE(sat::palavrasDaChamada({ativar, 9, {1, 2, std::string("cnpj"), 35}}, palavras),
+             sat::ResultadoInvocacao::ArgumentosErrados);
+    QVERIFY(palavras.empty());
+    QCOMPARE(sat::palavrasDaChamada({ativar, 9, {1}}, palavras), sat::ResultadoInvocacao::ArgumentosErrados);
+    QVERIFY(palavras.empty());
+    QCOMPARE(sat::palavrasDaChamada({sat::numeroDeFuncoes, 9, {}}, palavras),
+             sat::ResultadoInvocacao::SemFuncao);
+    QVERIFY(palavras.empty());
 }
 
 QTEST_APPLESS_MAIN(TestProtocolo)

@@ -5,7 +5,9 @@
 //  - SATTESTE_FALHA: complete, and the entry point named in the environment variable
 //    SATTESTE_FALHA ("ConsultarSAT=segv") misbehaves: segv, abort, exit, dorme (sleeps
 //    for 60 s), dorme:MS, imprime (writes to its standard output before answering),
-//    grande:BYTES (answers that many bytes).
+//    grande:BYTES (answers that many bytes), alemdolimite (answers a text longer than
+//    a frame may carry); while the file named by SATTESTE_TRAVA exists, its loading
+//    does not end.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,10 @@
 #define EXPORTA extern "C" __declspec(dllexport)
 #else
 #define EXPORTA extern "C" __attribute__((visibility("default")))
+#if defined(SATTESTE_FALHA)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 #endif
 
 namespace {
@@ -25,6 +31,46 @@ char resposta[128];
 
 #if defined(SATTESTE_FALHA)
 std::string respostaGrande;
+
+#if !defined(_WIN32)
+// A text of `tamanho` letters and its NUL that costs a megabyte of memory, not
+// `tamanho` bytes: the same shared megabyte of letters is mapped over and over, and
+// the last megabyte, private, ends in the NUL. Nullptr when the system refuses.
+const char* textoSemMemoria(std::size_t tamanho) {
+    constexpr std::size_t pedaco = std::size_t{1} << 20;
+    const std::size_t pedacos = (tamanho + 1 + pedaco - 1) / pedaco;
+    auto* inicio =
+        static_cast<char*>(mmap(nullptr, pedacos * pedaco, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    if (inicio == MAP_FAILED)
+        return nullptr;
+    const int arquivo = memfd_create("satteste-letras", 0);
+    if (arquivo < 0 || ftruncate(arquivo, static_cast<off_t>(pedaco)) != 0)
+        return nullptr;
+    void* letras = mmap(nullptr, pedaco, PROT_READ | PROT_WRITE, MAP_SHARED, arquivo, 0);
+    if (letras == MAP_FAILED)
+        return nullptr;
+    std::memset(letras, 'x', pedaco);
+    for (std::size_t i = 0; i + 1 < pedacos; ++i)
+        if (mmap(inicio + i * pedaco, pedaco, PROT_READ, MAP_SHARED | MAP_FIXED, arquivo, 0) == MAP_FAILED)
+            return nullptr;
+    char* ultimo = inicio + (pedacos - 1) * pedaco;
+    if (mmap(ultimo, pedaco, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        MAP_FAILED)
+        return nullptr;
+    const std::size_t resto = tamanho - (pedacos - 1) * pedaco;
+    std::memset(ultimo, 'x', resto);
+    ultimo[resto] = '\0';
+    return inicio;
+}
+
+// While the file SATTESTE_TRAVA names exists, the library's loading goes on (a minute
+// at most): the console must give it up.
+__attribute__((constructor)) void travarACarga() {
+    const char* trava = std::getenv("SATTESTE_TRAVA");
+    for (int i = 0; trava != nullptr && i < 600 && access(trava, F_OK) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+#endif
 
 // Misbehaves as SATTESTE_FALHA says, when it names this entry point; returns an
 // answer to give instead of the usual one, or nullptr.
@@ -58,6 +104,12 @@ const char* falhar(const char* nome) {
         }
         return respostaGrande.c_str();
     }
+#if !defined(_WIN32)
+    else if (modo == "alemdolimite") {
+        static const char* const alem = textoSemMemoria(std::size_t{512} * 1024 * 1024 + 16);
+        return alem;
+    }
+#endif
     return nullptr;
 }
 #endif

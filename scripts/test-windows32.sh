@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The 32-bit Windows half: cross-compiles with MinGW-w64's i686 compiler the 32-bit
+# library helper (sat-host32.exe), the emulated device as 32-bit DLLs in the three
+# forms makers ship (cdecl; stdcall decorated; stdcall plain) and their tests into
+# build-mingw32/, then runs them under Wine's 32-bit side (Debian's wine32:i386).
+# Called by test.sh; runs alone too. Extra arguments go to ctest.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+WINDOWS32_PACKAGES=(mingw-w64 wine32:i386)
+BUILD_DIR="$PROJECT_DIR/build-mingw32"
+mkdir -p "$BUILD_DIR"
+
+# wine32 is an i386 package: the architecture is added first (root only).
+instalar() {
+    if ! { dpkg --print-architecture; dpkg --print-foreign-architectures; } | grep -qx i386; then
+        if [ "$(id -u)" -ne 0 ]; then
+            echo "Missing the i386 architecture. Add it with:"
+            echo "  sudo dpkg --add-architecture i386 && sudo apt-get update"
+            exit 1
+        fi
+        dpkg --add-architecture i386
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+    fi
+    ensure_packages "${WINDOWS32_PACKAGES[@]}"
+}
+# Only a machine that cannot install them skips these tests, and says so in one line.
+if ! (instalar) >"$BUILD_DIR/packages.log" 2>&1; then
+    echo "32-bit Windows tests skipped: cannot install ${WINDOWS32_PACKAGES[*]} (see $BUILD_DIR/packages.log)"
+    exit 0
+fi
+
+configure_and_build "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-w64-i686.cmake" \
+    -DSATCONSOLE_BUILD_CONSOLE=OFF -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_WERROR=ON
+
+# A Wine profile of this tree's own, made once before the tests run, so that no test's
+# timeout pays for it; no display, no .NET or HTML engine.
+export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+WINE=/usr/lib/wine/wine
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine profile in $WINEPREFIX"
+    "$WINE" wineboot --init >"$BUILD_DIR/wineboot.log" 2>&1
+fi
+
+cd "$BUILD_DIR"
+status=0
+ctest --output-on-failure "$@" || status=$?
+# This profile's Wine server, started by these tests, ends with them.
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+exit "$status"
