@@ -7,9 +7,9 @@
 //
 //   tour OUTPUT_FOLDER
 #include "app/aplicacao.h"
-#include "app/interacao.h"
-#include "app/linhaslongas.h"
 #include "app/tfativacao.h"
+#include "nucleo/interacao.h"
+#include "nucleo/linhaslongas.h"
 #include "settings/checkconfigs.h"
 
 #include <cstdio>
