@@ -3,6 +3,7 @@
 #include "app/bloqueiodeentrada.h"
 
 #include "dialogs/tfmsefaz.h"
+#include "nucleo/carga.h"
 #include "dialogs/tfvalida.h"
 #include "operations/pagina.h"
 #include "operations/tabassocass.h"
@@ -39,12 +40,6 @@
 namespace {
 
 constexpr int larguraBarraLateral = 132;
-
-#ifdef _WIN32
-constexpr bool noWindows = true;
-#else
-constexpr bool noWindows = false;
-#endif
 
 struct BotaoLateral {
     const char* nome;
@@ -133,14 +128,14 @@ TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
     if (opcoes_.funcoes) {
         caminho_.usar(std::make_unique<sat::ExecutorLocal>(*opcoes_.funcoes));
     } else {
-        const QString nome = bibliotecaEscolhida();
+        const QString nome = carga::bibliotecaEscolhida(opcoes_.pastaDoExecutavel);
         const QString biblioteca =
             nome.isEmpty() ? QString() : QDir(opcoes_.pastaDoExecutavel).filePath(nome);
         QString hospedeiro = opcoes_.hospedeiro;
         if (hospedeiro.isEmpty())
-            hospedeiro = hospedeiroPara(QCoreApplication::applicationDirPath(), biblioteca, noWindows);
+            hospedeiro = carga::hospedeiroPara(QCoreApplication::applicationDirPath(), biblioteca, carga::noWindows);
         if (QFileInfo::exists(hospedeiro)) {
-            hospedeiro32_ = QFileInfo(hospedeiro).fileName() == QLatin1String("sat-host32.exe");
+            hospedeiro32_ = carga::ehHospedeiro32(hospedeiro);
             auto remoto = std::make_unique<sat::ExecutorRemoto>(hospedeiro);
             // The helper starts and loads the library while the window is being built;
             // FormCreate takes the outcome where the load has always been.
@@ -247,7 +242,7 @@ void TFAtivacao::FormCreate() {
     if (!opcoes_.funcoes) {
         // Only the first name that exists is tried: SAT.DLL is not a fallback for a
         // SAT_x64.DLL that fails to load.
-        if (const QString nome = bibliotecaEscolhida(); !nome.isEmpty()) {
+        if (const QString nome = carga::bibliotecaEscolhida(opcoes_.pastaDoExecutavel); !nome.isEmpty()) {
             if (!CarregaDLL(nome))
                 return;
         } else {
@@ -261,39 +256,12 @@ void TFAtivacao::FormCreate() {
     estado_.codigoativacao.clear();
 }
 
-QString TFAtivacao::hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca,
-                                   bool windows) {
-    const QDir pasta(pastaDosProgramas);
-    if (!windows)
-        return pasta.filePath(QStringLiteral("sat-host"));
-    if (!biblioteca.isEmpty() && platform::dllX86De32Bits(biblioteca.toStdString())) {
-        const QString de32Bits = pasta.filePath(QStringLiteral("sat-host32.exe"));
-        if (QFileInfo::exists(de32Bits))
-            return de32Bits;
-    }
-    return pasta.filePath(QStringLiteral("sat-host.exe"));
-}
-
-QString TFAtivacao::bibliotecaEscolhida() const {
-    const QDir pasta(opcoes_.pastaDoExecutavel);
-    for (const QString& nome : {QStringLiteral("SAT_x64.DLL"), QStringLiteral("SAT.DLL")})
-        if (QFileInfo::exists(pasta.filePath(nome)))
-            return nome;
-    return {};
-}
-
 bool TFAtivacao::CarregaDLL(const QString& nome) {
     const QString caminho = QDir(opcoes_.pastaDoExecutavel).filePath(nome);
     QString motivo;
     if (!caminho_.executor().carregar(caminho, motivo)) {
-        // The path as it always read, then the cause in plain words, then the
-        // loader's own text for whoever knows what to do with it.
-        const QString causa = QString::fromStdString(platform::causaDaFalhaDeCarga(
-            caminho.toStdString(), motivo.toStdString(), hospedeiro32_ ? 32 : 0));
-        ui_.mensagemSemDono(QStringLiteral("Erro!"), QStringLiteral("Erro ao carregar a DLL: ") +
-                                                       QDir::toNativeSeparators(caminho) +
-                                                       (causa.isEmpty() ? QString() : u'\n' + causa) +
-                                                       QStringLiteral("\n\n") + motivo);
+        ui_.mensagemSemDono(QStringLiteral("Erro!"),
+                            carga::mensagemDeFalha(caminho, motivo, hospedeiro32_ ? 32 : 0));
         return false;
     }
     // The version is read from the full path: a bare name is not searched for in the

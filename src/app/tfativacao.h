@@ -81,19 +81,11 @@ public:
     // cannot be read.
     static QString GetEXEVersionData(const QString& arquivo);
 
-    // The library helper for the library file `biblioteca`, among the programs in
-    // `pastaDosProgramas`. On Windows (`windows`) a 32-bit x86 DLL is served by
-    // sat-host32.exe when it is there; anything else, or a 32-bit DLL without it, by
-    // sat-host.exe (which then says in its load error why it cannot). Elsewhere sat-host.
-    static QString hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca, bool windows);
 
 private:
     void criarJanela();
     void criarPaginas(QWidget* barraLateral);
     void FormCreate();
-    // SAT_x64.DLL when it is in the executable's folder, else SAT.DLL when that is,
-    // else "".
-    QString bibliotecaEscolhida() const;
     void BtnSairClick();
 
     void antesDaChamada() override;

@@ -3,6 +3,7 @@
 // label's tooltip. The helper here is a stand-in that answers as the 32-bit helper
 // does (a 32-bit DLL cannot be loaded on Linux).
 #include "app/tfativacao.h"
+#include "nucleo/carga.h"
 #include "interacaoroteirizada.h"
 
 #include <QFile>
@@ -75,7 +76,7 @@ void TestBiblioteca32::escolhaDoHospedeiro() {
         caminho = dados.filePath(QStringLiteral("SAT.DLL"));
         QVERIFY(gravar(caminho, biblioteca));
     }
-    QCOMPARE(TFAtivacao::hospedeiroPara(programas.path(), caminho, windows), programas.filePath(esperado));
+    QCOMPARE(carga::hospedeiroPara(programas.path(), caminho, windows), programas.filePath(esperado));
 }
 
 void TestBiblioteca32::rotuloEConvencao_data() {

@@ -1,0 +1,41 @@
+#include "nucleo/carga.h"
+
+#include "platform/diagnostico.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace carga {
+
+QString bibliotecaEscolhida(const QString& pasta) {
+    const QDir dir(pasta);
+    for (const QString& nome : {QStringLiteral("SAT_x64.DLL"), QStringLiteral("SAT.DLL")})
+        if (QFileInfo::exists(dir.filePath(nome)))
+            return nome;
+    return {};
+}
+
+QString hospedeiroPara(const QString& pastaDosProgramas, const QString& biblioteca, bool windows) {
+    const QDir pasta(pastaDosProgramas);
+    if (!windows)
+        return pasta.filePath(QStringLiteral("sat-host"));
+    if (!biblioteca.isEmpty() && platform::dllX86De32Bits(biblioteca.toStdString())) {
+        const QString de32Bits = pasta.filePath(QStringLiteral("sat-host32.exe"));
+        if (QFileInfo::exists(de32Bits))
+            return de32Bits;
+    }
+    return pasta.filePath(QStringLiteral("sat-host.exe"));
+}
+
+bool ehHospedeiro32(const QString& hospedeiro) {
+    return QFileInfo(hospedeiro).fileName() == QLatin1String("sat-host32.exe");
+}
+
+QString mensagemDeFalha(const QString& caminho, const QString& motivo, int bitsDoPrograma) {
+    const QString causa = QString::fromStdString(
+        platform::causaDaFalhaDeCarga(caminho.toStdString(), motivo.toStdString(), bitsDoPrograma));
+    return QStringLiteral("Erro ao carregar a DLL: ") + QDir::toNativeSeparators(caminho) +
+           (causa.isEmpty() ? QString() : u'\n' + causa) + QStringLiteral("\n\n") + motivo;
+}
+
+} // namespace carga
