@@ -13,7 +13,7 @@
 // came, shows no line longer than its limit and none that the widget would break.
 #include "nucleo/linhaslongas.h"
 #include "comum.h"
-#include "operations/conteudolog.h"
+#include "comandos/conteudolog.h"
 #include "operations/memolinhas.h"
 
 #include <cstring>

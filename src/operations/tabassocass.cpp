@@ -1,9 +1,10 @@
 #include "operations/tabassocass.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
-#include "operations/arquivotexto.h"
+#include "comandos/arquivotexto.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 #include "settings/parameterstore.h"
@@ -23,11 +24,6 @@ namespace {
 // How the signature is given, in item order.
 constexpr int porTexto = 0;
 constexpr int porArquivo = 1;
-
-// The answer's code of a completed association.
-constexpr char associado[] = "13000";
-// The alert field of an answer without an alert.
-constexpr char semAlerta[] = "0000";
 
 } // namespace
 
@@ -143,10 +139,10 @@ void TabAssocAss::falhaNaVerificacao(const QString& mensagem, QLineEdit* esvazia
 void TabAssocAss::BitAssociarClick() {
     const QString contribuinte = aparar(pagina::digitos(EdtCNPJContrib2));
     if (!validation::isCNPJ(contribuinte))
-        return falhaNaVerificacao(QStringLiteral("CNPJ Contribuinte inválido."), nullptr, EdtCNPJContrib2);
+        return falhaNaVerificacao(comandos::cnpjContribuinteInvalido, nullptr, EdtCNPJContrib2);
     const QString softwareHouse = aparar(pagina::digitos(EdtCNPJSw));
     if (!validation::isCNPJ(softwareHouse))
-        return falhaNaVerificacao(QStringLiteral("CNPJ Software House inválido."), nullptr, EdtCNPJSw);
+        return falhaNaVerificacao(comandos::cnpjSoftwareHouseInvalido, nullptr, EdtCNPJSw);
 
     QString assinatura;
     if (itensAssinatura_->checkedId() == porArquivo) {
@@ -154,12 +150,10 @@ void TabAssocAss::BitAssociarClick() {
         // folder) is found but cannot be read.
         const QString caminho = EdtAssinatura->text();
         if (!QFileInfo::exists(caminho))
-            return falhaNaVerificacao(QStringLiteral("Arquivo especificado não foi encontrado!"), nullptr,
-                                      EdtAssinatura);
+            return falhaNaVerificacao(comandos::arquivoNaoEncontrado, nullptr, EdtAssinatura);
         const std::optional<QString> lida = LeArquivosCert(caminho);
         if (!lida)
-            return falhaNaVerificacao(QStringLiteral("Erro ao tentar acessar o arquivo especificado!"),
-                                      nullptr, EdtAssinatura);
+            return falhaNaVerificacao(comandos::arquivoIlegivel, nullptr, EdtAssinatura);
         // A signature split over lines is one text; the user sees what will be sent.
         assinatura = *lida;
         servicos_.ui().mensagem(assinatura);
@@ -168,9 +162,8 @@ void TabAssocAss::BitAssociarClick() {
     }
 
     const QString codigo = aparar(EdtCodAtiv3->text());
-    if (codigo.size() < 8)
-        return falhaNaVerificacao(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."),
-                                  EdtCodAtiv3, EdtCodAtiv3);
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
+        return falhaNaVerificacao(*recusa, EdtCodAtiv3, EdtCodAtiv3);
     // The CNPJ edit's value is its digits, so a valid CNPJ already has the 14 the store
     // keeps; the check stays as the guard of what is stored.
     const QString cnpjSoftwareHouseDigitado = pagina::digitos(EdtCNPJSw);
@@ -182,12 +175,7 @@ void TabAssocAss::BitAssociarClick() {
     // nothing but line breaks and blanks is refused like an empty field, rather than
     // sent and stored over the signature kept so far.
     if (aparar(assinatura).isEmpty())
-        return falhaNaVerificacao(
-            QStringLiteral("O campo \"Assinatura da Aplic. Comercial\" deve ser preenchido!"), nullptr,
-            EdtAssinatura);
-
-    // The software house first, then the taxpayer: 28 digits.
-    const QString cnpjs = softwareHouse + contribuinte;
+        return falhaNaVerificacao(comandos::assinaturaVazia, nullptr, EdtAssinatura);
 
     // Remembered before the device is asked, whatever it answers.
     settings::ParameterStore& cds = servicos_.cds();
@@ -196,23 +184,18 @@ void TabAssocAss::BitAssociarClick() {
     cds.setText(u"CNPJSH", cnpjSoftwareHouseDigitado);
     cds.post();
 
-    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::AssociarAssinatura, codigo, cnpjs, assinatura))
+    if (!comandos::associar(servicos_.caminho(), {contribuinte, softwareHouse, assinatura, codigo}))
         return;
 
     const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
-        // Every field the outcome needs is read first: a short answer enables nothing
-        // and shows nothing.
-        const QByteArray& resultado = sat::campo(campos, 1);
-        const QByteArray& alerta = sat::campo(campos, 2);
-        const QByteArray& mensagem = sat::campo(campos, 3);
-        if (resultado == associado) {
+        // The message is read first: a short answer enables nothing and shows nothing.
+        const QString mensagem = comandos::mensagemDaAssociacao(campos);
+        if (campos[1] == comandos::associado) {
             servicos_.botaoLateral(QStringLiteral("BtnTestefimafim"))->setEnabled(true);
             servicos_.botaoLateral(QStringLiteral("BitAtualizaSW"))->setEnabled(true);
         }
-        const QByteArray texto =
-            alerta == semAlerta ? resultado + ": " + mensagem : resultado + ": [" + alerta + "] " + mensagem;
-        servicos_.ui().mensagem(sat::decodificar(texto));
+        servicos_.ui().mensagem(mensagem);
     });
     servicos_.MostraMSefaz(campos);
 }

@@ -1,5 +1,6 @@
 #include "operations/tabativar.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "nucleo/tabelauf.h"
@@ -7,7 +8,6 @@
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 #include "settings/parameterstore.h"
-#include "validation/cnpj.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -138,22 +138,21 @@ void TabAtivar::falhaNaVerificacao(const QString& mensagem, std::initializer_lis
 
 void TabAtivar::BitAtivaSATClick() {
     selecionarTipoCertificado(0);
-    const QString codigo = aparar(EdtCodAtiv2->text());
-    const QString confirmacao = aparar(EdtCodAtiv2Conf->text());
-    const QString curto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
-    if (codigo.size() < 8)
-        return falhaNaVerificacao(curto, {EdtCodAtiv2}, EdtCodAtiv2);
-    if (confirmacao.size() < 8)
-        return falhaNaVerificacao(curto, {EdtCodAtiv2Conf}, EdtCodAtiv2Conf);
-    if (codigo != confirmacao)
-        return falhaNaVerificacao(QStringLiteral("Erro na confirmação do Código de Ativação."),
-                                  {EdtCodAtiv2, EdtCodAtiv2Conf}, EdtCodAtiv2);
-    const QString cnpj = aparar(pagina::digitos(EdtCNPJContrib));
-    if (!validation::isCNPJ(cnpj))
-        return falhaNaVerificacao(QStringLiteral("CNPJ inválido."), {}, EdtCNPJContrib);
-    if (aparar(cbo->currentText()).isEmpty())
-        return falhaNaVerificacao(QStringLiteral("UF inválida."), {}, cbo);
-    const int tipo = tipoCertificado() + 1;
+    // The state chosen on screen, not its copy read back from the store: a file that
+    // declares a narrower field would otherwise send another state.
+    const comandos::Ativacao ativacao{tipoCertificado(), aparar(EdtCodAtiv2->text()),
+                                      aparar(EdtCodAtiv2Conf->text()), aparar(pagina::digitos(EdtCNPJContrib)),
+                                      aparar(cbo->currentText()).isEmpty() ? -1 : cbo->currentIndex()};
+    if (const auto recusa = comandos::verificar(ativacao)) {
+        using Campo = comandos::CampoDaAtivacao;
+        switch (recusa->campo) {
+        case Campo::Codigo: return falhaNaVerificacao(recusa->mensagem, {EdtCodAtiv2}, EdtCodAtiv2);
+        case Campo::Confirmacao: return falhaNaVerificacao(recusa->mensagem, {EdtCodAtiv2Conf}, EdtCodAtiv2Conf);
+        case Campo::Ambos: return falhaNaVerificacao(recusa->mensagem, {EdtCodAtiv2, EdtCodAtiv2Conf}, EdtCodAtiv2);
+        case Campo::Cnpj: return falhaNaVerificacao(recusa->mensagem, {}, EdtCNPJContrib);
+        case Campo::Uf: return falhaNaVerificacao(recusa->mensagem, {}, cbo);
+        }
+    }
 
     // Remembered before the device is asked, whatever it answers.
     settings::ParameterStore& cds = servicos_.cds();
@@ -169,26 +168,20 @@ void TabAtivar::BitAtivaSATClick() {
         return;
     }
 
-    // The state chosen on screen, not its copy read back from the store: a file that
-    // declares a narrower field would otherwise send another state.
-    const auto linhaUF = static_cast<std::size_t>(cbo->currentIndex());
-    const int codigoUF = QString::fromLatin1(TabelaUF.at(linhaUF).codigoIBGE).toInt();
-    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::AtivarSAT, tipo, codigo, cnpj, codigoUF))
+    if (!comandos::ativar(servicos_.caminho(), ativacao))
         return;
 
     const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
         const QByteArray& resultado = sat::campo(campos, 1);
-        if (resultado == "04000") {
+        if (resultado == comandos::ativado) {
             for (const char* nome : {"BtnAssocAssin", "BtnBloquearSAT", "BtnCodAtivacao", "BtnTestefimafim",
                                      "BitAtualizaSW", "BitBtnStatus", "BitLogs"})
                 servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
-            servicos_.ui().mensagem(QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial."));
-            return;
-        }
-        if (resultado != "04098")
+        } else if (resultado != "04098") {
             servicos_.botaoLateral(QStringLiteral("BtnCodAtivacao"))->setEnabled(true);
-        servicos_.ui().mensagem(sat::mensagemResposta(campos));
+        }
+        servicos_.ui().mensagem(comandos::mensagemDaAtivacao(campos));
     });
     servicos_.MostraMSefaz(campos);
     servicos_.janelaPrincipal().show();

@@ -1,5 +1,6 @@
 #include "operations/tabbloq.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
@@ -23,15 +24,15 @@ const QString avisoDesativacao = QStringLiteral(
     "Clique OK para continuar.");
 
 void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* edit,
-                      sat::FuncoesSAT::TBloquearSAT sat::FuncoesSAT::*entrada) {
+                      bool (*operacao)(CaminhoSat&, const QString&)) {
     const QString codigo = aparar(edit->text());
-    if (codigo.size() < 8) {
-        servicos.ui().mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo)) {
+        servicos.ui().mensagem(*recusa);
         edit->clear();
         return;
     }
     esvaziarMemoLogs(servicos);
-    if (servicos.caminho().chamar(entrada, codigo)) {
+    if (operacao(servicos.caminho(), codigo)) {
         const QByteArrayList campos = sat::campos(servicos.caminho().retorno());
         pagina::ignorarFalhas([&] { servicos.ui().mensagem(sat::mensagemResposta(campos)); });
         servicos.MostraMSefaz(campos);
@@ -88,11 +89,11 @@ void TabBloq::BtnBloquearSATClick() {
 }
 
 void TabBloq::BitBloquSATClick() {
-    comandoComCodigo(servicos_, EdtCodAtiv6, &sat::FuncoesSAT::BloquearSAT);
+    comandoComCodigo(servicos_, EdtCodAtiv6, &comandos::bloquear);
 }
 
 void TabBloq::BitBtn5Click() {
-    comandoComCodigo(servicos_, EdtCodAtiv6, &sat::FuncoesSAT::DesbloquearSAT);
+    comandoComCodigo(servicos_, EdtCodAtiv6, &comandos::desbloquear);
 }
 
 void TabBloq::BitDesatSATClick() {

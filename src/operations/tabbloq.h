@@ -1,10 +1,9 @@
 #pragma once
 
-#include "sat/funcoessat.h"
-
 #include <QString>
 #include <QWidget>
 
+class CaminhoSat;
 class QLineEdit;
 class QPushButton;
 class QLabel;
@@ -19,7 +18,7 @@ extern const QString avisoDesativacao;
 // the log page's memo emptied, the call, the device's "code: message" whatever the
 // code, the SEFAZ message; the code box is emptied at the end, also after a refusal.
 void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* codigo,
-                      sat::FuncoesSAT::TBloquearSAT sat::FuncoesSAT::*entrada);
+                      bool (*operacao)(CaminhoSat&, const QString&));
 
 // Page 4, "BLOQUEAR/DESBLOQUEAR": the taxpayer's own block of the device, its removal,
 // and the start of a deactivation, which blocks the device after a warning.

@@ -1,5 +1,6 @@
 #include "operations/tabcodativa.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
@@ -18,10 +19,6 @@ namespace {
 
 const QString rotuloAtual = QStringLiteral("Digite o Código de Ativação atual:");
 const QString rotuloEmergencia = QStringLiteral("Digite o Código de Ativação de Emergência:");
-
-// The kind of code proved, as the device receives it.
-constexpr int codigoAtual = 1;
-constexpr int codigoEmergencia = 2;
 
 } // namespace
 
@@ -117,21 +114,17 @@ void TabCodAtiva::CheckemergenciaClick() {
 }
 
 void TabCodAtiva::BtnTrocarCodClick() {
-    const QString novo = aparar(EdtNovoCodigo->text());
-    const QString confirmacao = aparar(EdtNovoCodigo2->text());
+    const comandos::TrocaDeCodigo troca{aparar(EdtCodigo->text()), Checkemergencia->isChecked(),
+                                        aparar(EdtNovoCodigo->text()), aparar(EdtNovoCodigo2->text())};
     const auto recusar = [this](const QString& mensagem) {
         servicos_.ui().mensagem(mensagem);
         EdtNovoCodigo->clear();
         EdtNovoCodigo2->clear();
         EdtNovoCodigo->setFocus();
     };
-    if (novo.size() < 8)
-        return recusar(QStringLiteral("Novo código de ativação deve ter no mínimo 8 caracteres."));
-    if (novo != confirmacao)
-        return recusar(QStringLiteral("Erro na confirmação do novo Código de Ativação."));
-    const int tipo = Checkemergencia->isChecked() ? codigoEmergencia : codigoAtual;
-
-    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::TrocarCodigoDeAtivacao, aparar(EdtCodigo->text()), tipo, novo, confirmacao))
+    if (const comandos::Recusa recusa = comandos::verificar(troca))
+        return recusar(*recusa);
+    if (!comandos::trocarCodigo(servicos_.caminho(), troca))
         return;
 
     const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
@@ -139,7 +132,7 @@ void TabCodAtiva::BtnTrocarCodClick() {
     std::exception_ptr falha;
     try {
         servicos_.ui().mensagem(sat::mensagemResposta(campos));
-        if (campos[1] == "18000") {
+        if (campos[1] == comandos::codigoTrocado) {
             Checkemergencia->setChecked(false);
             CheckMudaCodigo->setVisible(true);
             CheckMudaCodigo->setChecked(false);

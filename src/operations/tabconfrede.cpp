@@ -1,5 +1,6 @@
 #include "operations/tabconfrede.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
@@ -256,8 +257,8 @@ void TabConfRede::cboProxyChange() {
 }
 
 void TabConfRede::BitConfRedeClick() {
-    if (aparar(LblEdtCodRede->text()).size() < 8) {
-        servicos_.ui().mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(LblEdtCodRede->text())) {
+        servicos_.ui().mensagem(*recusa);
         LblEdtCodRede->clear();
         return;
     }
@@ -309,24 +310,15 @@ void TabConfRede::BitConfRedeClick() {
         return;
     }
 
-    // The code as typed. The road sends texts in the 8-bit code page, which carries
-    // every byte there and back: decoded from it, the document's UTF-8 bytes reach
-    // the library exactly as they are in the file.
-    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::ConfigurarInterfaceDeRede, LblEdtCodRede->text(),
-                                    platform::fromAnsi(*lida.documento)))
+    // The code as typed.
+    if (!comandos::configurarRede(servicos_.caminho(), LblEdtCodRede->text(), *lida.documento))
         return;
     // This page echoes the answer in the status bar once its messages are closed.
     servicos_.mostrastatus({});
 
     const QByteArray retorno = servicos_.caminho().retorno();
     const QByteArrayList campos = sat::campos(retorno);
-    pagina::ignorarFalhas([&] {
-        const QByteArray& codigo = sat::campo(campos, 1);
-        const QByteArray& segundo = sat::campo(campos, 2);
-        // A four-character second field is an alert code: the message is the next one.
-        const QByteArray& mensagem = segundo.size() == 4 ? sat::campo(campos, 3) : segundo;
-        servicos_.ui().mensagem(sat::decodificar(codigo + ": " + mensagem));
-    });
+    pagina::ignorarFalhas([&] { servicos_.ui().mensagem(comandos::mensagemDaRede(campos)); });
     servicos_.MostraMSefaz(campos);
     servicos_.mostrastatus(retorno);
     LblEdtCodRede->clear();

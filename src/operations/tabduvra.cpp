@@ -1,5 +1,6 @@
 #include "operations/tabduvra.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "operations/pagina.h"
@@ -68,19 +69,17 @@ TabDuvra::TabDuvra(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent
 
 void TabDuvra::BtnPrincipalClick() {
     servicos_.selecionarPagina(0);
-    const bool consultado = servicos_.caminho().chamar(&sat::FuncoesSAT::ConsultarSAT);
+    const bool consultado = comandos::consultar(servicos_.caminho());
     lbloperante->show();
     if (!consultado) {
         // No library, no entry point or no answer: not in operation either.
         mostrarVeredito(false);
     } else {
         const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
-        // Any answer without a code counts as a device not in operation.
-        const QByteArray codigo = campos.size() > 1 ? campos[1] : QByteArray();
-        if (codigo == "08000") {
+        if (comandos::emOperacaoNaResposta(campos)) {
             mostrarVeredito(true);
         } else {
-            if (codigo == "08097" && campos.size() > 2)
+            if (campos.size() > 2 && campos[1] == "08097")
                 servicos_.ui().mensagem(sat::mensagemResposta(campos));
             mostrarVeredito(false);
         }

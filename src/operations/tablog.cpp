@@ -1,10 +1,11 @@
 #include "operations/tablog.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/estado.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
-#include "operations/conteudolog.h"
+#include "comandos/conteudolog.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 
@@ -98,17 +99,15 @@ void TabLog::pedirLogs(int modo, const QString& titulo) {
 void TabLog::BtnLogsClick() {
     EdtCodAtiv5->setText(servicos_.estado().codigoativacao);
     const QString codigo = aparar(EdtCodAtiv5->text());
-    if (codigo.size() < 8) {
-        servicos_.ui().mensagem(QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres."));
-        return;
-    }
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
+        return servicos_.ui().mensagem(*recusa);
     memo_.esvaziar();
-    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::ExtrairLogs, codigo))
+    if (!comandos::extrairLogs(servicos_.caminho(), codigo))
         return;
 
     QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
-        if (sat::campo(campos, 1) != "15000") {
+        if (sat::campo(campos, 1) != comandos::logsExtraidos) {
             servicos_.ui().mensagem(sat::mensagemResposta(campos));
             return;
         }

@@ -1,17 +1,15 @@
 #include "operations/tabteste.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/caminhosat.h"
 #include "nucleo/estado.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
 #include "dialogs/tffimafim.h"
-#include "operations/arquivotexto.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 #include "settings/atomicfile.h"
-#include "validation/cnpj.h"
 
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,37 +25,12 @@
 namespace {
 
 const QString separador = QStringLiteral("------------------------------------------------------");
-const QString codigoCurto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
-const QString cnpjContribuinteInvalido = QStringLiteral("CNPJ do Contribuinte inválido.");
-const QString sessaoInvalida = QStringLiteral("Número de sessão consultada inválida.");
 
 constexpr int pagina5 = 5;
-constexpr qsizetype limiteAssinatura = 344;
 
 // The bottom band: the memo above it is 305 pixels high at the page's design size
 // (407 pixels, less the 25 of the title) and takes whatever the page grows by.
 constexpr int alturaPanel14 = 77;
-
-QString elemento(const char* nome, const QString& valor) {
-    const QString n = QString::fromLatin1(nome);
-    return u'<' + n + u'>' + sat::escaparTexto(valor) + QStringLiteral("</") + n + u'>';
-}
-
-template <typename Texto, typename Lista> Lista separarLinhas(const Texto& texto) {
-    Lista linhas;
-    qsizetype inicio = 0;
-    const qsizetype fim = texto.size();
-    while (inicio < fim) {
-        qsizetype i = inicio;
-        while (i < fim && texto[i] != u'\r' && texto[i] != u'\n')
-            ++i;
-        linhas.append(texto.mid(inicio, i - inicio));
-        if (i < fim && texto[i] == u'\r' && i + 1 < fim && texto[i + 1] == u'\n')
-            ++i;
-        inicio = i + 1;
-    }
-    return linhas;
-}
 
 QPushButton* botao(QWidget* dono, const char* nome, const QString& legenda, QRect lugar) {
     auto* b = new QPushButton(legenda, dono);
@@ -67,53 +40,6 @@ QPushButton* botao(QWidget* dono, const char* nome, const QString& legenda, QRec
 }
 
 } // namespace
-
-QString documentoTeste(VarianteTeste variante, const DadosTeste& dados) {
-    const bool producao = variante == VarianteTeste::Producao;
-    QString doc =
-        QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?><CFe><infCFe versaoDadosEnt="0.08"><ide>)");
-    doc += elemento("CNPJ", producao ? aparar(dados.cnpjSoftwareHouse) : QString(14, u'0'));
-    doc += elemento("signAC", producao ? aparar(dados.assinatura) : QString(344, u'0'));
-    doc += QStringLiteral("<numeroCaixa>099</numeroCaixa></ide><emit>");
-    doc += elemento("CNPJ", aparar(dados.cnpjContribuinte));
-    doc += elemento("IE", producao ? aparar(dados.ieContribuinte) : QString(12, u'0'));
-    doc += QStringLiteral("<cRegTribISSQN>1</cRegTribISSQN><indRatISSQN>N</indRatISSQN></emit>");
-    doc += producao ? QStringLiteral("<dest><CNPJ>11222333000181</CNPJ></dest>") : QStringLiteral("<dest/>");
-    doc += QStringLiteral(
-        R"(<det nItem="1"><prod><cProd>001</cProd><xProd>MiniPc Brisel</xProd><CFOP>5001</CFOP><uCom>UN</uCom>)"
-        R"(<qCom>1.0000</qCom><vUnCom>654.320</vUnCom><indRegra>A</indRegra></prod><imposto>)"
-        R"(<vItem12741>1.00</vItem12741><ICMS><ICMS00><Orig>0</Orig><CST>00</CST><pICMS>12.00</pICMS></ICMS00></ICMS>)"
-        R"(<PIS><PISAliq><CST>01</CST><vBC>654.32</vBC><pPIS>0.0600</pPIS></PISAliq></PIS>)"
-        R"(<COFINS><COFINSAliq><CST>01</CST><vBC>654.32</vBC><pCOFINS>0.0400</pCOFINS></COFINSAliq></COFINS>)"
-        R"(</imposto></det><total><vCFeLei12741>1.00</vCFeLei12741></total>)"
-        R"(<pgto><MP><cMP>01</cMP><vMP>2000.00</vMP></MP></pgto></infCFe></CFe>)");
-    return doc;
-}
-
-QByteArrayList linhasDeBytes(const QByteArray& texto) {
-    return separarLinhas<QByteArray, QByteArrayList>(texto);
-}
-
-QStringList linhasDeTexto(const QString& texto) {
-    return separarLinhas<QString, QStringList>(texto);
-}
-
-QByteArray cfeDaVenda(const QByteArray& retorno) {
-    QByteArray umCampoPorLinha = retorno;
-    umCampoPorLinha.replace('|', '\n');
-    const QByteArrayList linhas = linhasDeBytes(umCampoPorLinha);
-    QByteArray base64;
-    for (qsizetype i = 5; i <= linhas.size() - 6; ++i)
-        base64 += linhas[i];
-    return QByteArray::fromBase64(base64);
-}
-
-QByteArray conteudoCFe(const QByteArrayList& linhas) {
-    QByteArray bytes;
-    for (const QByteArray& linha : linhas)
-        bytes += linha + "\r\n";
-    return bytes;
-}
 
 TabTeste::TabTeste(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
     pagina::preparar(this, "TabTeste");
@@ -217,33 +143,13 @@ bool TabTeste::gravarCFe(const QByteArrayList& linhas) {
 }
 
 std::optional<QString> TabTeste::assinaturaDeProducao() {
-    QString assinatura = aparar(FFimAFim->assinatura());
-    if (FFimAFim->formaDeEnvio() == TFFimAFim::Arquivo) {
-        // The field holds the path of the file, used as typed.
-        const QString caminho = FFimAFim->assinatura();
-        if (!QFileInfo(caminho).isFile()) {
-            servicos_.ui().mensagem(QStringLiteral("Arquivo especificado não foi encontrado!"));
-            return std::nullopt;
-        }
-        const std::optional<QString> lida = LeArquivosCert(caminho);
-        if (!lida) {
-            servicos_.ui().mensagem(QStringLiteral("Erro ao tentar acessar o arquivo especificado!"));
-            return std::nullopt;
-        }
-        assinatura = aparar(*lida);
-        if (assinatura.isEmpty()) {
-            servicos_.ui().mensagem(QStringLiteral("Assinatura não pode estar em branco."));
-            return std::nullopt;
-        }
-    }
-    if (assinatura.size() > limiteAssinatura) {
-        servicos_.ui().mensagem(
-            QStringLiteral(
-                "A assinatura tem %1 caracteres; a assinatura do aplicativo comercial tem no máximo 344.")
-                .arg(assinatura.size()));
+    const comandos::AssinaturaDoTeste assinatura = comandos::assinaturaDeProducao(
+        FFimAFim->assinatura(), FFimAFim->formaDeEnvio() == TFFimAFim::Arquivo);
+    if (assinatura.recusa) {
+        servicos_.ui().mensagem(*assinatura.recusa);
         return std::nullopt;
     }
-    return assinatura;
+    return assinatura.texto;
 }
 
 bool TabTeste::pedirCodigo() {
@@ -260,8 +166,8 @@ void TabTeste::testar(VarianteTeste variante) {
         return;
     EstadoConsole& estado = servicos_.estado();
     const QString codigo = aparar(estado.codigoativacao);
-    if (codigo.size() < 8)
-        return servicos_.ui().mensagem(codigoCurto);
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
+        return servicos_.ui().mensagem(*recusa);
 
     Panel4->setText(producao ? QStringLiteral("FIM-A-FIM PRODUÇÃO") : QStringLiteral("FIM-A-FIM ATIVAÇÃO"));
     FFimAFim->habilitarDadosDeProducao(producao);
@@ -271,30 +177,21 @@ void TabTeste::testar(VarianteTeste variante) {
 
     DadosTeste dados{aparar(FFimAFim->cnpjContribuinte()), aparar(FFimAFim->ieContribuinte()),
                      aparar(FFimAFim->cnpjSoftwareHouse()), aparar(FFimAFim->assinatura())};
-    if (dados.cnpjContribuinte.isEmpty())
-        return servicos_.ui().mensagem(cnpjContribuinteInvalido);
+    if (const comandos::Recusa recusa = comandos::verificar(variante, dados))
+        return servicos_.ui().mensagem(*recusa);
     if (producao) {
-        // Only what is missing is refused: the production test sends the CNPJs as typed.
-        if (dados.ieContribuinte.isEmpty())
-            return servicos_.ui().mensagem(QStringLiteral("IE do Contribuinte inválido."));
-        if (dados.cnpjSoftwareHouse.isEmpty())
-            return servicos_.ui().mensagem(QStringLiteral("CNPJ da Software House inválido."));
-        if (dados.assinatura.isEmpty())
-            return servicos_.ui().mensagem(QStringLiteral("Assinatura não pode estar em branco."));
         const std::optional<QString> assinatura = assinaturaDeProducao();
         if (!assinatura)
             return;
         dados.assinatura = *assinatura;
-    } else if (!validation::isCNPJ(dados.cnpjContribuinte)) {
-        return servicos_.ui().mensagem(cnpjContribuinteInvalido);
     }
 
-    if (!servicos_.caminho().chamar(&sat::FuncoesSAT::TesteFimAFim, codigo, documentoTeste(variante, dados)))
+    if (!comandos::testeFimAFim(servicos_.caminho(), codigo, variante, dados))
         return;
 
     const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
-        if (sat::campo(campos, 1) != "09000") {
+        if (sat::campo(campos, 1) != comandos::testeEmitido) {
             // The file must not go on showing an earlier test's CF-e as this one's.
             QFile::remove(arquivoCFe());
             servicos_.ui().mensagem(sat::mensagemResposta(campos));
@@ -310,7 +207,7 @@ void TabTeste::testar(VarianteTeste variante) {
 void TabTeste::mostrarCFeDoTeste(const QByteArrayList& campos) {
     // The device's bytes go to the file unchanged: the document declares UTF-8, so
     // they must not pass through the 8-bit code page.
-    const QByteArray cfe = QByteArray::fromBase64(sat::campo(campos, 5));
+    const QByteArray cfe = comandos::cfeDoTeste(campos);
     const QStringList linhas = linhasDeTexto(sat::decodificar(cfe));
     adicionarLinhas({separador});
     QString documento;
@@ -338,24 +235,17 @@ void TabTeste::consultar(bool fiscal) {
     Panel4->setText(fiscal ? QStringLiteral("CONSULTAR ÚLTIMA SESSÃO FISCAL")
                            : QStringLiteral("CONSULTAR NÚMERO DE SESSÃO"));
     const QString codigo = aparar(estado.codigoativacao);
-    if (codigo.size() < 8)
-        return servicos_.ui().mensagem(codigoCurto);
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
+        return servicos_.ui().mensagem(*recusa);
 
     bool respondeu = false;
     if (fiscal) {
-        respondeu = servicos_.caminho().chamar(&sat::FuncoesSAT::ConsultarUltimaSessaoFiscal, codigo);
+        respondeu = comandos::consultarSessaoFiscal(servicos_.caminho(), codigo);
     } else {
-        const QString texto = aparar(Edit1->text());
-        if (texto.isEmpty())
-            return servicos_.ui().mensagem(sessaoInvalida);
-        // The box takes only digits when typed; pasted or set text is checked here.
-        bool numero = std::all_of(texto.begin(), texto.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-        const int sessao = numero ? texto.toInt(&numero, 10) : 0;
-        if (!numero)
-            return servicos_.ui().mensagem(QStringLiteral("Número de sessão consultada inválida: \"%1\" não "
-                                                          "é um número inteiro de até 6 algarismos.")
-                                               .arg(texto));
-        respondeu = servicos_.caminho().chamar(&sat::FuncoesSAT::ConsultarNumeroSessao, codigo, sessao);
+        const comandos::NumeroDeSessao sessao = comandos::lerNumeroDeSessao(Edit1->text());
+        if (sessao.recusa)
+            return servicos_.ui().mensagem(*sessao.recusa);
+        respondeu = comandos::consultarSessao(servicos_.caminho(), codigo, sessao.numero);
     }
     if (!respondeu)
         return;
@@ -363,7 +253,7 @@ void TabTeste::consultar(bool fiscal) {
     const QByteArray& retorno = servicos_.caminho().retorno();
     const QByteArrayList campos = sat::campos(retorno);
     pagina::ignorarFalhas([&] {
-        if (sat::campo(campos, 0) == servicos_.caminho().numsessao().toLatin1()) {
+        if (comandos::respondeuAPropriaConsulta(campos, servicos_.caminho().numsessao())) {
             // The device answered the query itself (a refusal): no session to show.
             servicos_.ui().mensagem(sat::mensagemResposta(campos));
             return;
@@ -371,7 +261,7 @@ void TabTeste::consultar(bool fiscal) {
         adicionarLinhas({separador});
         adicionarLinhas(linhasDeTexto(sat::decodificar(retorno)));
         QByteArrayList linhasDoArquivo = campos;
-        if (sat::campo(campos, 1) == "06000")
+        if (sat::campo(campos, 1) == comandos::vendaConcluida)
             mostrarVenda(campos, linhasDoArquivo);
         MemoCFe->moveCursor(QTextCursor::Start);
         gravarCFe(linhasDoArquivo);

@@ -1,5 +1,6 @@
 #include "operations/tavatualizasw.h"
 
+#include "comandos/operacoes.h"
 #include "nucleo/servicos.h"
 #include "operations/pagina.h"
 #include "operations/tabbloq.h"
@@ -43,5 +44,5 @@ void TavAtualizaSW::BitAtualizaSWClick() {
 }
 
 void TavAtualizaSW::BtnAtualizarSWClick() {
-    comandoComCodigo(servicos_, EdtCodAtiv7, &sat::FuncoesSAT::AtualizarSoftwareSAT);
+    comandoComCodigo(servicos_, EdtCodAtiv7, &comandos::atualizar);
 }

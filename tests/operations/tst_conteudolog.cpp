@@ -2,7 +2,7 @@
 // the memo shows it, and the memo used as a list of lines, saved with CR LF.
 
 #include "nucleo/linhaslongas.h"
-#include "operations/conteudolog.h"
+#include "comandos/conteudolog.h"
 #include "operations/memolinhas.h"
 #include "platform/codepage.h"
 

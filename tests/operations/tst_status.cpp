@@ -2,6 +2,7 @@
 // queries the device and lays its answer out in the fixed-width memo of page 8.
 
 #include "bancada.h"
+#include "comandos/status.h"
 #include "operations/tabstatus.h"
 
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "operations/arquivotexto.h"
+#include "comandos/arquivotexto.h"
 
 #include "platform/codepage.h"
 

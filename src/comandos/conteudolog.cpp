@@ -1,4 +1,4 @@
-#include "operations/conteudolog.h"
+#include "comandos/conteudolog.h"
 
 #include "sat/resposta.h"
 
