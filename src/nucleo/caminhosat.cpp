@@ -6,6 +6,7 @@ CaminhoSat::CaminhoSat(Avisos& ui, std::unique_ptr<sat::Executor> executor, sat:
 
 bool CaminhoSat::chamar(int indice, std::vector<sat::ArgumentoSat> argumentos) {
     const QString nome = QString::fromLatin1(sat::nomeDaFuncao(indice));
+    desfecho_ = Desfecho::SemBiblioteca;
     if (!executor_->vinculada()) {
         ui_.mensagem(
             QStringLiteral("Nenhuma biblioteca SAT está carregada: a função %1 não pode ser chamada.")
@@ -26,6 +27,7 @@ bool CaminhoSat::chamar(int indice, std::vector<sat::ArgumentoSat> argumentos) {
         resposta = executor_->chamar({indice, numsessao_.toInt(), std::move(argumentos)});
     } catch (...) {
         // The pointer and the status bar never stay in their waiting state.
+        desfecho_ = Desfecho::NaoChamada;
         emCurso_.clear();
         retorno_.clear();
         if (observador_ != nullptr)
@@ -39,11 +41,14 @@ bool CaminhoSat::chamar(int indice, std::vector<sat::ArgumentoSat> argumentos) {
 
     switch (resposta.tipo) {
     case sat::RespostaSat::Tipo::Texto:
+        desfecho_ = Desfecho::Respondeu;
         return true;
     case sat::RespostaSat::Tipo::Nula:
+        desfecho_ = Desfecho::SemResposta;
         ui_.mensagem(QStringLiteral("A biblioteca SAT não devolveu resposta à função %1.").arg(nome));
         break;
     case sat::RespostaSat::Tipo::Interrompida:
+        desfecho_ = Desfecho::Interrompida;
         ui_.mensagem(QStringLiteral("A biblioteca SAT parou durante a função %1 (%2).\n\n"
                                     "O estado do SAT é desconhecido: a operação pode ter sido feita ou não. "
                                     "Consulte o SAT (botão \"Consultar SAT\") antes de repeti-la. "
@@ -51,6 +56,7 @@ bool CaminhoSat::chamar(int indice, std::vector<sat::ArgumentoSat> argumentos) {
                          .arg(nome, resposta.motivo));
         break;
     case sat::RespostaSat::Tipo::Indisponivel:
+        desfecho_ = Desfecho::NaoChamada;
         ui_.mensagem(QStringLiteral("A função %1 não foi chamada: %2.").arg(nome, resposta.motivo));
         break;
     }

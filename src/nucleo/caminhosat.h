@@ -53,6 +53,17 @@ public:
     // The entry point of the call in progress, or "" between calls.
     const QString& chamadaEmCurso() const { return emCurso_; }
 
+    // How the last call through the road ended.
+    enum class Desfecho {
+        Nenhum,          // no call yet
+        Respondeu,       // an answer for the operation to read
+        SemBiblioteca,   // no library loaded, or it lacks the entry point: nothing was called
+        SemResposta,     // the library answered a null pointer
+        Interrompida,    // the library stopped, or was given up, during the call
+        NaoChamada,      // the helper could not make the call
+    };
+    Desfecho desfecho() const { return desfecho_; }
+
 private:
     template <typename T>
     using TipoNaBiblioteca = std::conditional_t<std::is_same_v<T, QString>, const char*, int>;
@@ -73,4 +84,5 @@ private:
     QString numsessao_;
     QByteArray retorno_;
     QString emCurso_;
+    Desfecho desfecho_ = Desfecho::Nenhum;
 };
