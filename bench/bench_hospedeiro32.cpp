@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <memory>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -19,9 +20,6 @@ const QString pasta64 = QStringLiteral(SATCONSOLE_FONTES "/build-mingw/bin");
 const QString pasta32 = QStringLiteral(SATCONSOLE_FONTES "/build-mingw32/bin");
 
 const sat::Invocacao consulta{sat::indiceDaFuncao(&sat::FuncoesSAT::ConsultarSAT), 123456, {}};
-
-// The yardstick's time per consult, measured first in the same run.
-double segundosPorConsulta64 = 0;
 
 // The helper started through Wine's loader for its word size, as a program the
 // executor can start without arguments.
@@ -41,50 +39,63 @@ QString caminhoWine(const QString& caminho) {
     return QStringLiteral("Z:") + QString(caminho).replace(u'/', u'\\');
 }
 
-// Times the consults of `state` through `exe` holding `dll`; the seconds per consult,
-// or 0 when they could not run.
-double consultas(benchmark::State& state, const QString& carregador, const QString& exe, const QString& dll) {
-    if (!QFileInfo::exists(exe) || !QFileInfo::exists(dll) || !QFileInfo::exists(carregador)) {
-        state.SkipWithError(
-            "build the Windows trees first: scripts/test-windows.sh, scripts/test-windows32.sh");
-        return 0;
-    }
+// One helper under Wine holding one DLL, ready for consults.
+struct Lado {
     QTemporaryDir pasta;
-    sat::ExecutorRemoto executor(programaSobWine(pasta, carregador, exe));
-    QString erro;
-    if (!executor.carregar(caminhoWine(dll), erro)) {
-        state.SkipWithError(qPrintable(erro));
-        return 0;
-    }
-    executor.chamar(consulta); // the device's first answer builds its state, outside the timing
-    const auto inicio = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        const sat::RespostaSat r = executor.chamar(consulta);
-        if (r.tipo != sat::RespostaSat::Tipo::Texto)
-            state.SkipWithError("the consult did not answer");
-    }
-    const std::chrono::duration<double> passados = std::chrono::steady_clock::now() - inicio;
-    return state.iterations() > 0 ? passados.count() / static_cast<double>(state.iterations()) : 0;
-}
+    std::unique_ptr<sat::ExecutorRemoto> executor;
+    double segundos = 0; // spent in the timed consults
 
-void BM_ConsultaSatHost64SobWine(benchmark::State& state) {
-    segundosPorConsulta64 =
-        consultas(state, QStringLiteral("/usr/lib/wine/wine64"), pasta64 + QStringLiteral("/sat-host.exe"),
-                  pasta64 + QStringLiteral("/SAT_x64.DLL"));
-}
-BENCHMARK(BM_ConsultaSatHost64SobWine)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    bool preparar(benchmark::State& state, const QString& carregador, const QString& exe,
+                  const QString& dll) {
+        if (!QFileInfo::exists(exe) || !QFileInfo::exists(dll) || !QFileInfo::exists(carregador)) {
+            state.SkipWithError(
+                "build the Windows trees first: scripts/test-windows.sh, scripts/test-windows32.sh");
+            return false;
+        }
+        executor = std::make_unique<sat::ExecutorRemoto>(programaSobWine(pasta, carregador, exe));
+        QString erro;
+        if (!executor->carregar(caminhoWine(dll), erro)) {
+            state.SkipWithError(qPrintable(erro));
+            return false;
+        }
+        executor->chamar(consulta); // the device's first answer builds its state, outside the timing
+        return true;
+    }
 
-// Argument 0: the stdcall DLL under decorated names; 1: the cdecl one.
-void BM_ConsultaSatHost32SobWine(benchmark::State& state) {
+    bool consultar() {
+        const auto inicio = std::chrono::steady_clock::now();
+        const bool respondeu = executor->chamar(consulta).tipo == sat::RespostaSat::Tipo::Texto;
+        segundos += std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+        return respondeu;
+    }
+};
+
+// Each iteration makes one consult through each helper, in turn, so that both meet the
+// same load of a shared machine. Argument 0: the 32-bit stdcall DLL under decorated
+// names; 1: the cdecl one. Reports each side's time per consult and their ratio.
+void BM_Consulta32Contra64SobWine(benchmark::State& state) {
     const bool deCdecl = state.range(0) == 1;
     state.SetLabel(deCdecl ? "cdecl" : "stdcall");
-    const double segundos = consultas(
-        state, QStringLiteral("/usr/lib/wine/wine"), pasta32 + QStringLiteral("/sat-host32.exe"),
-        pasta32 + (deCdecl ? QStringLiteral("/satemu.dll") : QStringLiteral("/satemu_stdcall.dll")));
-    if (segundos > 0 && segundosPorConsulta64 > 0)
-        state.counters["vezes_64_bits"] = segundos / segundosPorConsulta64;
+    Lado de64;
+    Lado de32;
+    if (!de64.preparar(state, QStringLiteral("/usr/lib/wine/wine64"),
+                       pasta64 + QStringLiteral("/sat-host.exe"), pasta64 + QStringLiteral("/SAT_x64.DLL")) ||
+        !de32.preparar(
+            state, QStringLiteral("/usr/lib/wine/wine"), pasta32 + QStringLiteral("/sat-host32.exe"),
+            pasta32 + (deCdecl ? QStringLiteral("/satemu.dll") : QStringLiteral("/satemu_stdcall.dll"))))
+        return;
+    for (auto _ : state) {
+        if (!de64.consultar() || !de32.consultar())
+            state.SkipWithError("a consult did not answer");
+    }
+    const auto n = static_cast<double>(state.iterations());
+    if (n > 0 && de64.segundos > 0) {
+        state.counters["us_64_bits"] = 1e6 * de64.segundos / n;
+        state.counters["us_32_bits"] = 1e6 * de32.segundos / n;
+        state.counters["vezes_64_bits"] = de32.segundos / de64.segundos;
+    }
 }
-BENCHMARK(BM_ConsultaSatHost32SobWine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_Consulta32Contra64SobWine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

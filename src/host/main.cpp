@@ -200,10 +200,9 @@ private:
         const auto n = static_cast<std::uint32_t>(palavras_.size());
         const sathost::ChamadaX86 feita = sathost::chamarX86(enderecos_[chamada.indice], palavras_.data(), n);
         resposta = feita.resposta;
-        if (feita.desempilhados == 4 * n)
-            convencao = protocolo::Convencao::Stdcall;
-        else if (feita.desempilhados == 0)
-            convencao = protocolo::Convencao::Cdecl;
+        // An entry point that took any words off the stack is stdcall, even one declared
+        // by its maker with another number of arguments than the standard list.
+        convencao = feita.desempilhados == 0 ? protocolo::Convencao::Cdecl : protocolo::Convencao::Stdcall;
         return resultado;
     }
 #else

@@ -3,6 +3,7 @@
 // label's tooltip. The helper here is a stand-in that answers as the 32-bit helper
 // does (a 32-bit DLL cannot be loaded on Linux).
 #include "app/tfativacao.h"
+#include "cabecalhope.h"
 #include "nucleo/carga.h"
 #include "interacaoroteirizada.h"
 
@@ -13,18 +14,6 @@
 #include <QTest>
 
 namespace {
-
-// A Windows DLL's first bytes: the MZ stub pointing at a PE header for `maquina`.
-QByteArray cabecalhoPe(quint16 maquina) {
-    QByteArray b(0x100, '\0');
-    b[0] = 'M';
-    b[1] = 'Z';
-    b[0x3c] = char(0x80);
-    b.replace(0x80, 4, QByteArray("PE\0\0", 4));
-    b[0x84] = char(maquina & 0xff);
-    b[0x85] = char(maquina >> 8);
-    return b;
-}
 
 bool gravar(const QString& caminho, const QByteArray& dados) {
     QFile f(caminho);

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 namespace protocolo = sat::protocolo;
 
@@ -21,6 +22,11 @@ namespace {
 
 QString hospedeiro() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("sat-host"));
+}
+
+// Wine's own name for a path of the Linux tree: all of it is drive Z:.
+QString caminhoWine(const QString& caminho) {
+    return QStringLiteral("Z:") + QString(caminho).replace(u'/', u'\\');
 }
 
 bool processoVivo(qint64 pid) {
@@ -81,6 +87,7 @@ class TestHospedeiroLimites : public QObject {
 private slots:
     void initTestCase();
     void cleanup();
+    void cargaQueNaoTermina_data();
     void cargaQueNaoTermina();
     void pedidoAcimaDoLimite();
     void respostaAcimaDoLimite();
@@ -94,25 +101,77 @@ void TestHospedeiroLimites::initTestCase() {
 
 void TestHospedeiroLimites::cleanup() {
     qunsetenv("SATTESTE_TRAVA");
+    qunsetenv("DLL_LIMITES_TRAVA");
+    qunsetenv("WINEPREFIX");
     qunsetenv("SATTESTE_FALHA");
     qunsetenv("HOSPEDEIRO_FALSO");
 }
 
+void TestHospedeiroLimites::cargaQueNaoTermina_data() {
+    QTest::addColumn<QString>("programa");    // the helper as the console starts it
+    QTest::addColumn<QString>("biblioteca");  // as the helper names it
+    QTest::addColumn<QByteArray>("variavel"); // names the file whose existence holds the load
+    QTest::addColumn<bool>("comoWine");       // the file is named as Wine names it
+    QTest::addColumn<int>("limiteMs");
+    QTest::addColumn<QByteArray>("resposta"); // to the status query, once the library loads
+    QTest::newRow("sat-host") << hospedeiro() << QStringLiteral(SATTESTE_FALHA)
+                              << QByteArray("SATTESTE_TRAVA") << false << 2000
+                              << QByteArray("000007|10000|ConsultarStatusOperacional|||");
+    // The Windows helpers under Wine, as the console would start them there, when the
+    // Windows trees are built (scripts/test-windows.sh and test-windows32.sh, which
+    // test.sh runs before these tests). Wine takes a second or two to start a program.
+    for (const auto& [nome, arvore, carregador] :
+         {std::tuple{"sat-host.exe", "build-mingw", "/usr/lib/wine/wine64"},
+          std::tuple{"sat-host32.exe", "build-mingw32", "/usr/lib/wine/wine"}}) {
+        const QString bin =
+            QStringLiteral(SATCONSOLE_FONTES "/") + QLatin1String(arvore) + QStringLiteral("/bin/");
+        QTest::newRow(nome) << QStringLiteral("%1|%2|%3")
+                                   .arg(QLatin1String(carregador), bin + QLatin1String(nome),
+                                        QStringLiteral(SATCONSOLE_FONTES "/") + QLatin1String(arvore) +
+                                            QStringLiteral("/wineprefix"))
+                            << caminhoWine(bin + QStringLiteral("dll_limites.dll"))
+                            << QByteArray("DLL_LIMITES_TRAVA") << true << 5000
+                            << QByteArray("000001|10000|ok|||");
+    }
+}
+
 void TestHospedeiroLimites::cargaQueNaoTermina() {
+    QFETCH(QString, programa);
+    QFETCH(QString, biblioteca);
+    QFETCH(QByteArray, variavel);
+    QFETCH(bool, comoWine);
+    QFETCH(int, limiteMs);
+    QFETCH(QByteArray, resposta);
     QTemporaryDir pasta;
+    if (comoWine) {
+        // "loader|program|profile": started through a script, as a program without arguments.
+        const QStringList partes = programa.split(u'|');
+        if (!QFile::exists(partes[0]) || !QFile::exists(partes[1]) || !QFile::exists(partes[2]))
+            QSKIP("the Windows tree or Wine is not there: run scripts/test-windows.sh and test-windows32.sh");
+        qputenv("WINEPREFIX", QFile::encodeName(partes[2]));
+        qputenv("WINEDEBUG", "-all");
+        programa = pasta.filePath(QStringLiteral("hospedeiro.sh"));
+        QFile script(programa);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexec '" + QFile::encodeName(partes[0]) + "' '" +
+                     QFile::encodeName(partes[1]) + "'\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+    }
     const QString trava = pasta.filePath(QStringLiteral("trava"));
     QFile arquivo(trava);
     QVERIFY(arquivo.open(QIODevice::WriteOnly));
     arquivo.close();
-    qputenv("SATTESTE_TRAVA", QFile::encodeName(trava));
+    qputenv(variavel.constData(), comoWine ? caminhoWine(trava).toUtf8() : QFile::encodeName(trava));
 
-    sat::ExecutorRemoto executor(hospedeiro(), 2000);
+    sat::ExecutorRemoto executor(programa, limiteMs);
     qint64 travado = 0;
     // Read while the console waits for the load.
-    QTimer::singleShot(1000, [&] { travado = executor.processoDoHospedeiro(); });
+    QTimer::singleShot(limiteMs / 2, [&] { travado = executor.processoDoHospedeiro(); });
     QString erro;
-    QVERIFY(!executor.carregar(QStringLiteral(SATTESTE_FALHA), erro));
-    QCOMPARE(erro, QStringLiteral("a biblioteca não terminou de carregar em 2 segundos"));
+    QVERIFY(!executor.carregar(biblioteca, erro));
+    QCOMPARE(erro,
+             QStringLiteral("a biblioteca não terminou de carregar em %1 segundos").arg(limiteMs / 1000));
     QVERIFY(!executor.vinculada());
     QVERIFY(travado > 0);
     QTRY_VERIFY(!processoVivo(travado));
@@ -120,9 +179,10 @@ void TestHospedeiroLimites::cargaQueNaoTermina() {
 
     // The library loads now: the next call starts a fresh helper that loads it again.
     QVERIFY(QFile::remove(trava));
-    const sat::RespostaSat r = executor.chamar(consulta(7));
+    const sat::RespostaSat r = executor.chamar(
+        {sat::indiceDaFuncao(&sat::FuncoesSAT::ConsultarStatusOperacional), 7, {std::string("123")}});
     QCOMPARE(r.tipo, sat::RespostaSat::Tipo::Texto);
-    QCOMPARE(r.bytes, QByteArray("000007|08000|ConsultarSAT|||"));
+    QCOMPARE(r.bytes, resposta);
     QVERIFY(executor.vinculada());
     const qint64 novo = executor.processoDoHospedeiro();
     QVERIFY(processoVivo(novo));

@@ -1,5 +1,6 @@
 // The cause of a failed library load, read from the file's header and the loader's
 // message: each kind of wrong file gets its own plain sentence.
+#include "cabecalhope.h"
 #include "platform/diagnostico.h"
 #include "platform/platform.h"
 
@@ -29,21 +30,17 @@ QByteArray bibliotecaDeVerdade() {
     return f.readAll();
 }
 
+// Writes `dados` as the file `nome` in `pasta`; its full path, or "" when it could not.
+std::string gravar(const QTemporaryDir& pasta, const QString& nome, const QByteArray& dados) {
+    QFile f(pasta.filePath(nome));
+    if (!f.open(QIODevice::WriteOnly) || f.write(dados) != dados.size())
+        return {};
+    return f.fileName().toStdString();
+}
+
 QByteArray comBytes(QByteArray dados, int posicao, const QByteArray& novos) {
     dados.replace(posicao, novos.size(), novos);
     return dados;
-}
-
-// A Windows DLL's first bytes: the MZ stub pointing at a PE header for `maquina`.
-QByteArray cabecalhoPe(quint16 maquina) {
-    QByteArray b(0x100, '\0');
-    b[0] = 'M';
-    b[1] = 'Z';
-    b[0x3c] = char(0x80);
-    b.replace(0x80, 4, QByteArray("PE\0\0", 4));
-    b[0x84] = char(maquina & 0xff);
-    b[0x85] = char(maquina >> 8);
-    return b;
 }
 
 } // namespace
@@ -112,11 +109,9 @@ void TestDiagnostico::dllX86De32Bits() {
     QFETCH(QByteArray, conteudo);
     QFETCH(bool, de32Bits);
     QTemporaryDir pasta;
-    QFile f(pasta.filePath(QStringLiteral("SAT.DLL")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(conteudo), conteudo.size());
-    f.close();
-    QCOMPARE(platform::dllX86De32Bits(f.fileName().toStdString()), de32Bits);
+    const std::string caminho = gravar(pasta, QStringLiteral("SAT.DLL"), conteudo);
+    QVERIFY(!caminho.empty());
+    QCOMPARE(platform::dllX86De32Bits(caminho), de32Bits);
     QVERIFY(!platform::dllX86De32Bits(pasta.filePath(QStringLiteral("nada.dll")).toStdString()));
     QVERIFY(!platform::dllX86De32Bits(pasta.path().toStdString()));
 }
@@ -130,11 +125,8 @@ void TestDiagnostico::causaVistaPeloHospedeiroDe32Bits() {
     const QByteArray elf32 =
         comBytes(comBytes(bibliotecaDeVerdade(), 4, QByteArray(1, '\x01')), 18, QByteArray("\3\0", 2));
     QTemporaryDir pasta;
-    QFile f(pasta.filePath(QStringLiteral("SAT.DLL")));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(elf32), elf32.size());
-    f.close();
-    const std::string caminho = f.fileName().toStdString();
+    const std::string caminho = gravar(pasta, QStringLiteral("SAT.DLL"), elf32);
+    QVERIFY(!caminho.empty());
     QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(caminho, "")),
              QStringLiteral(
                  "É uma biblioteca de 32 bits; este programa é de 64 bits e só carrega bibliotecas de 64 "

@@ -1,7 +1,8 @@
 // The thunk of the 32-bit helper: an entry point that pops its own arguments (stdcall)
 // and one that leaves them to the caller (cdecl), each called as if declared the other
 // way, return the right answer, are told apart, and leave the caller's stack pointer
-// and its locals exactly as they were, call after call.
+// and its locals exactly as they were, call after call; so does a stdcall entry point
+// that takes fewer arguments than it is given.
 #include "chamadax86.h"
 #include "verificacao.h"
 
@@ -25,6 +26,13 @@ extern "C" __attribute__((noinline)) const char* __cdecl comoCdecl(int sessao, c
     return resposta;
 }
 
+// A maker's entry point with one argument less than the caller passes: it pops 8
+// bytes of the 12 pushed.
+extern "C" __attribute__((noinline)) const char* __stdcall comDoisArgumentos(int sessao, const char* texto) {
+    std::snprintf(resposta, sizeof resposta, "%06d|%s", sessao, texto);
+    return resposta;
+}
+
 // Each function under the other's declaration: the types the caller believes in.
 using DeclaradaCdecl = const char*(__cdecl*)(int, const char*, int);
 using DeclaradaStdcall = const char*(__stdcall*)(int, const char*, int);
@@ -39,6 +47,7 @@ struct Caso {
     const char* oque;
     const void* funcao;
     std::uint32_t desempilhados;
+    bool leOTerceiro = true; // whether the answer shows the third argument
 };
 
 // Calls `caso` many times from one frame: a stack pointer off by a word per call would
@@ -57,7 +66,10 @@ __attribute__((noinline)) void repetir(const Caso& caso) {
             static_cast<std::uint32_t>(-i)};
         const sathost::ChamadaX86 feita = sathost::chamarX86(caso.funcao, palavras, 3);
         char esperado[64];
-        std::snprintf(esperado, sizeof esperado, "%06d|abc|%d", i, -i);
+        if (caso.leOTerceiro)
+            std::snprintf(esperado, sizeof esperado, "%06d|abc|%d", i, -i);
+        else
+            std::snprintf(esperado, sizeof esperado, "%06d|abc", i);
         respostas = respostas && feita.resposta != nullptr && std::string(feita.resposta) == esperado;
         desempilhados = desempilhados && feita.desempilhados == caso.desempilhados;
         pilha = pilha && ponteiroDaPilha() == antes;
@@ -79,6 +91,7 @@ int main() {
     const Caso casos[] = {
         {"stdcall declarada cdecl", reinterpret_cast<const void*>(stdcallComoCdecl), 12},
         {"cdecl declarada stdcall", reinterpret_cast<const void*>(cdeclComoStdcall), 0},
+        {"stdcall com um argumento a menos", reinterpret_cast<const void*>(&comDoisArgumentos), 8, false},
     };
     for (const Caso& caso : casos)
         repetir(caso);
