@@ -7,8 +7,8 @@
 
 # Whatever the build links beside the programs is found from their own folder,
 # wherever it was unpacked.
-set_target_properties(ativacao-sat sat-host PROPERTIES INSTALL_RPATH "$ORIGIN")
-install(TARGETS ativacao-sat sat-host RUNTIME DESTINATION .)
+set_target_properties(ativacao-sat ativacao-sat-cli sat-host PROPERTIES INSTALL_RPATH "$ORIGIN")
+install(TARGETS ativacao-sat ativacao-sat-cli sat-host RUNTIME DESTINATION .)
 
 # The emulated device under the name the console loads. A copy, not the build's link:
 # a link to a file that is not there is no library, and folders copied to removable

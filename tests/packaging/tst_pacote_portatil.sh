@@ -65,18 +65,18 @@ mkdir "$tmp/outro lugar"
 pasta="$tmp/outro lugar/Console SAT"
 mv "$tmp/novo/$nome" "$pasta"
 
-for f in ativacao-sat sat-host ativacao-sat.sh; do
+for f in ativacao-sat ativacao-sat-cli sat-host ativacao-sat.sh; do
     [ -f "$pasta/$f" ] && [ -x "$pasta/$f" ] || falha "$f is missing or not executable"
 done
 for f in ativacao-sat.desktop ativacao-sat.png; do
     [ -f "$pasta/$f" ] || falha "$f is missing"
 done
 [ -f "$pasta/SAT_x64.DLL" ] && [ ! -L "$pasta/SAT_x64.DLL" ] || falha "SAT_x64.DLL is not a plain file"
-for f in ativacao-sat sat-host; do
+for f in ativacao-sat ativacao-sat-cli sat-host; do
     readelf -d "$pasta/$f" | grep -Eq '\((RUNPATH|RPATH)\).*\[\$ORIGIN\]' ||
         falha "$f does not look for its libraries in its own folder: $(readelf -d "$pasta/$f" | grep PATH)"
 done
-for f in ativacao-sat sat-host SAT_x64.DLL; do
+for f in ativacao-sat ativacao-sat-cli sat-host SAT_x64.DLL; do
     if ldd "$pasta/$f" | grep -q 'not found'; then
         falha "$f needs libraries that are not found: $(ldd "$pasta/$f" | grep 'not found')"
     fi
@@ -91,4 +91,9 @@ for f in Parametros.xml ConfRede.xml satemu-state.txt; do
     [ -f "$pasta/$f" ] || falha "$f was not written beside the console"
 done
 [ -z "$(ls -A "$tmp/trabalho")" ] || falha "files landed in the folder the console was started from: $(ls -A)"
+# The command line beside it, run from that other folder, consults the same device and
+# leaves nothing behind.
+consulta=$("$pasta/ativacao-sat-cli" consultar 2>&1) || falha "ativacao-sat-cli consultar failed: $consulta"
+[ "$consulta" = "SAT em operação" ] || falha "ativacao-sat-cli consultar said: $consulta"
+[ -z "$(ls -A "$tmp/trabalho")" ] || falha "the command line left files where it was started: $(ls -A)"
 echo "PASS: $nome unpacked, started, consulted the device, ended; its files are beside it"
