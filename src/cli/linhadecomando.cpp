@@ -109,6 +109,20 @@ std::variant<CodigoLido, Fim> lerCodigo(const QCommandLineParser& p, const char*
                               .arg(descricao, QLatin1String(variavel), opcaoArquivo)};
 }
 
+// The activation code of the operations that send it trimmed and check it alone, or
+// why the command ends.
+std::variant<QString, Fim> codigoVerificado(const QCommandLineParser& p,
+                                            const QString& mensagem = comandos::codigoCurto) {
+    auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
+                          QStringLiteral("Código de Ativação do SAT"), false);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
+        return *fim;
+    const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
+    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo, mensagem))
+        return Fim{ErroDeUso, *recusa};
+    return codigo;
+}
+
 // ---- output ----
 
 QJsonArray camposEmJson(const QByteArrayList& campos) {
@@ -205,13 +219,10 @@ Saida desfechoSemResposta(const CaminhoSat& caminho) {
 // The operations that send the code alone: block, unblock, deactivate, update.
 Preparo comCodigo(bool (*operacao)(CaminhoSat&, const QString&), const char* sucesso) {
     return [operacao, sucesso](const QCommandLineParser& p) -> std::variant<Execucao, Fim> {
-        auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
-                              QStringLiteral("Código de Ativação do SAT"), false);
-        if (auto* fim = std::get_if<Fim>(&lido))
+        const auto lido = codigoVerificado(p);
+        if (const Fim* fim = std::get_if<Fim>(&lido))
             return *fim;
-        const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
-        if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
-            return Fim{ErroDeUso, *recusa};
+        const QString codigo = std::get<QString>(lido);
         return Execucao([=](Contexto& c) {
             if (!operacao(c.caminho, codigo))
                 return desfechoSemResposta(c.caminho);
@@ -238,13 +249,10 @@ std::variant<Execucao, Fim> prepararConsulta(const QCommandLineParser&) {
 }
 
 std::variant<Execucao, Fim> prepararStatus(const QCommandLineParser& p) {
-    auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
-                          QStringLiteral("Código de Ativação do SAT"), false);
-    if (auto* fim = std::get_if<Fim>(&lido))
+    const auto lido = codigoVerificado(p, comandos::novoCodigoCurto);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
         return *fim;
-    const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
-    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo, comandos::novoCodigoCurto))
-        return Fim{ErroDeUso, *recusa};
+    const QString codigo = std::get<QString>(lido);
     return Execucao([=](Contexto& c) {
         if (!comandos::consultarStatus(c.caminho, codigo))
             return desfechoSemResposta(c.caminho);
@@ -337,13 +345,10 @@ std::variant<Execucao, Fim> prepararAssociacao(const QCommandLineParser& p) {
             return Fim{ErroDeUso, comandos::arquivoIlegivel};
         assinatura = *lida;
     }
-    auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
-                          QStringLiteral("Código de Ativação do SAT"), false);
-    if (auto* fim = std::get_if<Fim>(&lido))
+    const auto lido = codigoVerificado(p);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
         return *fim;
-    const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
-    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
-        return Fim{ErroDeUso, *recusa};
+    const QString codigo = std::get<QString>(lido);
     if (aparar(assinatura).isEmpty())
         return Fim{ErroDeUso, comandos::assinaturaVazia};
     const comandos::Associacao associacao{contribuinte, softwareHouse, assinatura, codigo};
@@ -423,13 +428,10 @@ std::optional<Fim> gravarCFe(const QCommandLineParser& p, const QByteArrayList& 
 std::variant<Execucao, Fim> prepararTeste(const QCommandLineParser& p) {
     const VarianteTeste variante =
         p.isSet(QStringLiteral("producao")) ? VarianteTeste::Producao : VarianteTeste::Ativacao;
-    auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
-                          QStringLiteral("Código de Ativação do SAT"), false);
-    if (auto* fim = std::get_if<Fim>(&lido))
+    const auto lido = codigoVerificado(p);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
         return *fim;
-    const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
-    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
-        return Fim{ErroDeUso, *recusa};
+    const QString codigo = std::get<QString>(lido);
     const bool porArquivo = p.isSet(QStringLiteral("arquivo-assinatura"));
     DadosTeste dados{aparar(p.value(QStringLiteral("cnpj-contribuinte"))), aparar(p.value(QStringLiteral("ie"))),
                      aparar(p.value(QStringLiteral("cnpj-software-house"))),
@@ -473,13 +475,10 @@ std::variant<Execucao, Fim> prepararTeste(const QCommandLineParser& p) {
 
 std::variant<Execucao, Fim> prepararSessao(const QCommandLineParser& p) {
     const bool fiscal = p.isSet(QStringLiteral("fiscal"));
-    auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
-                          QStringLiteral("Código de Ativação do SAT"), false);
-    if (auto* fim = std::get_if<Fim>(&lido))
+    const auto lido = codigoVerificado(p);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
         return *fim;
-    const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
-    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
-        return Fim{ErroDeUso, *recusa};
+    const QString codigo = std::get<QString>(lido);
     if (fiscal == p.isSet(QStringLiteral("numero")))
         return Fim{ErroDeUso, QStringLiteral("Informe --numero SESSAO ou --fiscal (um dos dois).")};
     const comandos::NumeroDeSessao sessao =
@@ -530,13 +529,10 @@ std::variant<Execucao, Fim> prepararSessao(const QCommandLineParser& p) {
 }
 
 std::variant<Execucao, Fim> prepararLogs(const QCommandLineParser& p) {
-    auto lido = lerCodigo(p, variavelDoCodigo, QStringLiteral("arquivo-codigo"),
-                          QStringLiteral("Código de Ativação do SAT"), false);
-    if (auto* fim = std::get_if<Fim>(&lido))
+    const auto lido = codigoVerificado(p);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
         return *fim;
-    const QString codigo = aparar(std::get<CodigoLido>(lido).codigo);
-    if (const comandos::Recusa recusa = comandos::verificarCodigo(codigo))
-        return Fim{ErroDeUso, *recusa};
+    const QString codigo = std::get<QString>(lido);
     const int modo = p.isSet(QStringLiteral("superlog")) ? conteudolog::modoSuperLog : conteudolog::modoLogInteiro;
     return Execucao([=, &p](Contexto& c) {
         if (!comandos::extrairLogs(c.caminho, codigo))
