@@ -770,11 +770,20 @@ int executar(const QStringList& argumentos) {
     QStringList resto = argumentos.mid(2);
     resto.prepend(programa + u' ' + nome);
     if (!p.parse(resto)) {
-        linhaNoErro(p.errorText());
+        // In the user's language, not the parser's.
+        const QStringList desconhecidas = p.unknownOptionNames();
+        linhaNoErro(desconhecidas.isEmpty()
+                        ? p.errorText()
+                        : QStringLiteral("Opção desconhecida: %1. Use %2 %3 --help.")
+                              .arg(desconhecidas.first(), programa, nome));
         return ErroDeUso;
     }
     if (p.isSet(QStringLiteral("help"))) {
-        escrever(stdout, p.helpText().replace(QStringLiteral("[options]"), QStringLiteral("[opções]")));
+        // The parser's text less its first line, which names the program as it was run.
+        const QString ajuda = p.helpText();
+        escrever(stdout, QStringLiteral("Uso: %1 %2 [opções]").arg(programa, nome) +
+                             ajuda.mid(ajuda.indexOf(u'\n')).replace(QStringLiteral("Options:"),
+                                                                       QStringLiteral("Opções:")));
         return Sucesso;
     }
     if (!p.positionalArguments().isEmpty()) {

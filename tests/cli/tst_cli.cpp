@@ -216,7 +216,7 @@ void TestCli::statusDeSaida_data() {
     };
     linha("sem subcomando", {}, false, 2, "Uso: ");
     linha("subcomando desconhecido", {"ligar"}, false, 2, "Subcomando desconhecido: \"ligar\"");
-    linha("opção desconhecida", {"status", "--cor"}, false, 2, "Unknown option");
+    linha("opção desconhecida", {"status", "--cor"}, false, 2, "Opção desconhecida: cor.");
     linha("código na linha de comando", {"status", "12345678"}, false, 2, "Argumento inesperado: \"12345678\"");
     linha("sem código e sem terminal", {"status"}, true, 2, "O Código de Ativação do SAT não foi informado");
     linha("arquivo de código ilegível", {"status", "--arquivo-codigo", "/nao/existe"}, true, 2,
@@ -347,6 +347,7 @@ void TestCli::ajudaDeCadaSubcomando() {
         QVERIFY2(geral.saidaPadrao.contains(QStringLiteral("  ") + s + u' '), qPrintable(s));
         const Resultado r = rodar({s, "--help"});
         QCOMPARE(r.saida, 0);
+        QVERIFY2(r.saidaPadrao.startsWith(QStringLiteral("Uso: ")), qPrintable(r.saidaPadrao));
         QVERIFY2(r.saidaPadrao.contains(QStringLiteral("--json")), qPrintable(s));
     }
     // In the words of the window's labels.
