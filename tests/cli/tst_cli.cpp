@@ -277,8 +277,9 @@ void TestCli::codigoNuncaNaLinhaDeComando() {
 #else
     QFETCH(bool, porArquivo);
     ativar();
-    // A slow status report, to look at the processes while the call is out.
-    escreverFalhas("delay_ms.ConsultarStatusOperacional=3000\n");
+    // A slow status report, to look at the processes while the call is out (the helper
+    // lives on until the program ends; on a busy machine it may take seconds to start).
+    escreverFalhas("delay_ms.ConsultarStatusOperacional=5000\n");
     QStringList argumentos{"status"};
     QMap<QString, QString> ambiente;
     if (porArquivo) {
@@ -300,7 +301,7 @@ void TestCli::codigoNuncaNaLinhaDeComando() {
     };
     // The program and, once it is up, its helper.
     QByteArrayList vistas;
-    for (int i = 0; i < 100 && vistas.size() < 2; ++i) {
+    for (int i = 0; i < 750 && vistas.size() < 2 && processo.state() == QProcess::Running; ++i) {
         QThread::msleep(20);
         vistas = {linhaDeComando(processo.processId())};
         for (const QString& entrada : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
