@@ -31,12 +31,13 @@ std::optional<std::string> lerLinha() {
 bool entradaEhTerminal() { return _isatty(_fileno(stdin)) != 0; }
 
 std::optional<std::string> lerSemEco(const std::string& pergunta) {
-    std::cerr << pergunta << std::flush;
     const HANDLE entrada = GetStdHandle(STD_INPUT_HANDLE);
     DWORD modo = 0;
     const bool console = GetConsoleMode(entrada, &modo) != 0;
     if (console)
         SetConsoleMode(entrada, modo & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    // Asked only once the echo is off: nothing typed after the question is shown.
+    std::cerr << pergunta << std::flush;
     std::optional<std::string> linha = lerLinha();
     if (console)
         SetConsoleMode(entrada, modo);
@@ -54,7 +55,6 @@ void prepararSaidaUtf8() {
 bool entradaEhTerminal() { return isatty(STDIN_FILENO) != 0; }
 
 std::optional<std::string> lerSemEco(const std::string& pergunta) {
-    std::cerr << pergunta << std::flush;
     termios antes{};
     const bool terminal = tcgetattr(STDIN_FILENO, &antes) == 0;
     if (terminal) {
@@ -62,6 +62,8 @@ std::optional<std::string> lerSemEco(const std::string& pergunta) {
         semEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &semEco);
     }
+    // Asked only once the echo is off: nothing typed after the question is shown.
+    std::cerr << pergunta << std::flush;
     std::optional<std::string> linha = lerLinha();
     if (terminal)
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &antes);

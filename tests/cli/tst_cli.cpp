@@ -16,6 +16,12 @@
 
 #include <memory>
 
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString codigo = QStringLiteral("c0d1g0-S3cr3t0");
@@ -38,6 +44,7 @@ private slots:
     void statusDeSaida();
     void codigoNuncaNaLinhaDeComando_data();
     void codigoNuncaNaLinhaDeComando();
+    void codigoDigitadoSemEco();
     void bibliotecaQueParaDuranteAChamada();
     void tempoLimiteAbandonaAChamada();
     void ajudaDeCadaSubcomando();
@@ -317,6 +324,44 @@ void TestCli::codigoNuncaNaLinhaDeComando() {
         QVERIFY2(!vista.contains(codigo.toUtf8()), vista.constData());
     QVERIFY(processo.waitForFinished(30000));
     QCOMPARE(processo.exitCode(), 0);
+#endif
+}
+
+void TestCli::codigoDigitadoSemEco() {
+#ifndef Q_OS_LINUX
+    QSKIP("drives a pseudo-terminal");
+#else
+    // A terminal of the test's own: the program reads the code from it, twice for an
+    // activation, and the terminal shows the questions but never the code.
+    const int mestre = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(mestre >= 0 && grantpt(mestre) == 0 && unlockpt(mestre) == 0);
+    QProcess processo;
+    processo.setProcessEnvironment(ambienteDe({{"SAT_CODIGO_ATIVACAO", QString()}}));
+    processo.setStandardInputFile(QString::fromLatin1(ptsname(mestre)));
+    processo.start(QStringLiteral(CLI_PROGRAMA), {"ativar", "--cnpj", "11222333000181", "--uf", "SP"});
+    QVERIFY(processo.waitForStarted());
+    QString perguntas;
+    const auto responderA = [&](const QString& pergunta) {
+        QTRY_VERIFY_WITH_TIMEOUT((perguntas += QString::fromUtf8(processo.readAllStandardError())).endsWith(pergunta),
+                                 20000);
+        const QByteArray linha = codigo.toUtf8() + '\n';
+        QCOMPARE(::write(mestre, linha.constData(), static_cast<std::size_t>(linha.size())), linha.size());
+    };
+    responderA(QStringLiteral("Digite o Código de Ativação do SAT: "));
+    responderA(QStringLiteral("Digite novamente o Código de Ativação do SAT: "));
+    QVERIFY(processo.waitForFinished(30000));
+    QCOMPARE(processo.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(processo.readAllStandardOutput()),
+             QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.\n"));
+    // What the terminal showed: nothing of the code.
+    QByteArray mostrado(4096, '\0');
+    fcntl(mestre, F_SETFL, O_NONBLOCK);
+    const ssize_t lidos = ::read(mestre, mostrado.data(), static_cast<std::size_t>(mostrado.size()));
+    mostrado.truncate(lidos > 0 ? lidos : 0);
+    QVERIFY2(!mostrado.contains(codigo.toUtf8()), mostrado.constData());
+    ::close(mestre);
+    // And the device was activated with it.
+    QCOMPARE(rodar({"status"}).saida, 0);
 #endif
 }
 
