@@ -231,6 +231,18 @@ Preparo comCodigo(bool (*operacao)(CaminhoSat&, const QString&), const char* suc
     };
 }
 
+// The deactivation cannot be taken back by the taxpayer: as the window asks for OK on
+// its warning, the command line asks for --confirmar and shows the warning without it.
+std::variant<Execucao, Fim> prepararDesativacao(const QCommandLineParser& p) {
+    if (!p.isSet(QStringLiteral("confirmar"))) {
+        QString aviso = comandos::avisoDesativacao;
+        aviso.remove(u'\r').replace(QStringLiteral("Clique OK para continuar."),
+                                     QStringLiteral("Use --confirmar para continuar."));
+        return Fim{ErroDeUso, aviso};
+    }
+    return comCodigo(&comandos::bloquear, comandos::bloqueado)(p);
+}
+
 std::variant<Execucao, Fim> prepararConsulta(const QCommandLineParser&) {
     return Execucao([](Contexto& c) {
         if (!comandos::consultar(c.caminho)) {
@@ -657,8 +669,10 @@ const std::vector<Subcomando>& subcomandos() {
         {"desativar",
          "Bloquear/Desbloquear: Desativar. Depois, verifique se o LED \"SAT Bloqueado\" está piscando e pressione "
          "o botão reset do SAT por 5 segundos.",
-         {codigo},
-         comCodigo(&comandos::bloquear, comandos::bloqueado)},
+         {codigo,
+          {"confirmar", "O aviso que a janela mostra antes de desativar, lido e aceito (sem ela, nada é enviado).",
+           ""}},
+         &prepararDesativacao},
         {"atualizar", "Atualizar SW Básico.", {codigo}, comCodigo(&comandos::atualizar, comandos::atualizado)},
     };
     return lista;

@@ -46,6 +46,17 @@ inline const QString testeIeInvalida = QStringLiteral("IE do Contribuinte invál
 inline const QString testeCnpjSoftwareHouseInvalido = QStringLiteral("CNPJ da Software House inválido.");
 inline const QString testeAssinaturaVazia = QStringLiteral("Assinatura não pode estar em branco.");
 inline const QString sessaoInvalida = QStringLiteral("Número de sessão consultada inválida.");
+// The confirmation shown before a deactivation: its lines end with a line feed and a
+// carriage return, in that order, and an extra line feed comes before the last one.
+inline const QString avisoDesativacao = QStringLiteral(
+    "Atenção:\n\r"
+    "Verifique se após finalizar esta função o LED \"SAT Bloqueado\" está piscando.\n\r"
+    "Isto indica que o processo de DESATIVAÇÂO foi concluído na retaguarda da SEFAZ.\n\r"
+    "Para que o SAT recupere as configurações de fábrica você deve agora pressionar o botão reset por "
+    "5 segundos.\n\r"
+    "Por favor aguarde.\n\r"
+    "Esta função pode demorar alguns minutos.\n\n\r"
+    "Clique OK para continuar.");
 inline const QString mensagemAtivado =
     QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.");
 

@@ -13,16 +13,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-const QString avisoDesativacao = QStringLiteral(
-    "Atenção:\n\r"
-    "Verifique se após finalizar esta função o LED \"SAT Bloqueado\" está piscando.\n\r"
-    "Isto indica que o processo de DESATIVAÇÂO foi concluído na retaguarda da SEFAZ.\n\r"
-    "Para que o SAT recupere as configurações de fábrica você deve agora pressionar o botão reset por "
-    "5 segundos.\n\r"
-    "Por favor aguarde.\n\r"
-    "Esta função pode demorar alguns minutos.\n\n\r"
-    "Clique OK para continuar.");
-
 void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* edit,
                       bool (*operacao)(CaminhoSat&, const QString&)) {
     const QString codigo = aparar(edit->text());
@@ -98,6 +88,6 @@ void TabBloq::BitBtn5Click() {
 
 void TabBloq::BitDesatSATClick() {
     // The deactivation is a block that the device and the SEFAZ complete on their side.
-    if (servicos_.ui().confirmar(avisoDesativacao))
+    if (servicos_.ui().confirmar(comandos::avisoDesativacao))
         BitBloquSAT->click();
 }

@@ -9,9 +9,6 @@ class QPushButton;
 class QLabel;
 class ServicosDaPagina;
 
-// The confirmation shown before a deactivation: its lines end with a line feed and a
-// carriage return, in that order, and an extra line feed comes before the last one.
-extern const QString avisoDesativacao;
 
 // A command that proves the activation code typed on its page and calls one entry
 // point with it (block, unblock, update): the code trimmed and at least 8 characters,

@@ -3,6 +3,7 @@
 // shows its answer, whatever the code; the code box is emptied after every command.
 
 #include "bancada.h"
+#include "comandos/operacoes.h"
 #include "operations/tabbloq.h"
 
 #include <QFontInfo>
@@ -340,9 +341,9 @@ void TestBloqueio::avisoDeDesativacao() {
         // The extra line feed makes the empty line before the last one, as in the
         // activation's confirmation.
         QStringLiteral("\n\n\rClique OK para continuar.");
-    QCOMPARE(avisoDesativacao, esperado);
-    QCOMPARE(avisoDesativacao.size(), 367);
-    QVERIFY(avisoDesativacao.contains(QStringLiteral("DESATIVAÇÂO")));
+    QCOMPARE(comandos::avisoDesativacao, esperado);
+    QCOMPARE(comandos::avisoDesativacao.size(), 367);
+    QVERIFY(comandos::avisoDesativacao.contains(QStringLiteral("DESATIVAÇÂO")));
 }
 
 void TestBloqueio::desativarCancelado() {
@@ -351,7 +352,7 @@ void TestBloqueio::desativarCancelado() {
     codigo->setText(QStringLiteral("abcd1234"));
     b_->ui.confirmacoes.push_back(false);
     QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BitDesatSAT")), Qt::LeftButton);
-    QCOMPARE(b_->ui.textos(Tipo::Confirmacao), QStringList{avisoDesativacao});
+    QCOMPARE(b_->ui.textos(Tipo::Confirmacao), QStringList{comandos::avisoDesativacao});
     QCOMPARE(b_->ui.exibidos.size(), 1);
     QVERIFY(roteiro::chamadas().isEmpty());
     QCOMPARE(codigo->text(), QStringLiteral("abcd1234")); // nothing happened
@@ -384,7 +385,7 @@ void TestBloqueio::desativarConfirmado() {
 void TestBloqueio::desativarSemCodigo() {
     b_->ui.confirmacoes.push_back(true);
     QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BitDesatSAT")), Qt::LeftButton);
-    QCOMPARE(b_->ui.textos(Tipo::Confirmacao), QStringList{avisoDesativacao});
+    QCOMPARE(b_->ui.textos(Tipo::Confirmacao), QStringList{comandos::avisoDesativacao});
     QCOMPARE(b_->ui.mensagens(), QStringList{codigoCurto});
     QVERIFY(roteiro::chamadas().isEmpty());
 }
