@@ -12,6 +12,9 @@ namespace platform {
 QByteArray toAnsi(const QString& text);
 QString fromAnsi(const QByteArray& bytes);
 
+// Bytes in Windows-1252 whatever the system's code page (a file that declares it).
+QString fromWindows1252(const QByteArray& bytes);
+
 // Whether every character of text survives toAnsi unchanged.
 bool ansiCanEncode(const QString& text);
 

@@ -15,6 +15,7 @@
 #include <thread>
 
 #if defined(_WIN32)
+#include <windows.h>
 #define EXPORTA extern "C" __declspec(dllexport)
 #else
 #define EXPORTA extern "C" __attribute__((visibility("default")))
@@ -37,7 +38,11 @@ const char* falhar(const char* nome) {
         return nullptr;
     const std::string modo = pedido + n + 1;
     if (modo == "segv")
+#if defined(_WIN32)
+        RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr); // what a bad pointer gives there
+#else
         std::raise(SIGSEGV);
+#endif
     else if (modo == "abort")
         std::abort();
     else if (modo == "exit")
