@@ -51,3 +51,17 @@ build_fuzzers() {
         -DSATCONSOLE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
     nice cmake --build "$dir" --parallel "$(nproc)" --target "$@"
 }
+
+# reduce_picture SOURCE DESTINATION: a window picture with its colours reduced (window
+# pictures hold few: 64 keep the text and the device's picture clean), refused when it
+# stays at 60 KB or more.
+reduce_picture() {
+    local limite=$((60 * 1024)) tamanho
+    convert "$1" -strip -colors 64 "PNG8:$2"
+    tamanho=$(stat -c %s "$2")
+    if [ "$tamanho" -ge "$limite" ]; then
+        echo "$2 is $tamanho bytes, over $limite" >&2
+        return 1
+    fi
+    echo "$2 ($tamanho bytes)"
+}

@@ -29,11 +29,17 @@ windows_build() {
     shift 3
     configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
         -DSATCONSOLE_WERROR=ON "$@"
-    export WINEPREFIX="$dir/wineprefix"
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "Creating the Wine profile in $WINEPREFIX"
-        "$wine" wineboot --init >"$dir/wineboot.log" 2>&1
-    fi
+    # Two profiles: the tests' with no display at all, and the one of the tests that
+    # draw on a virtual X display (the zip's console, the tour).
+    local profile
+    for profile in wineprefix-tela wineprefix; do
+        export WINEPREFIX="$dir/$profile"
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "Creating the Wine profile in $WINEPREFIX"
+            "$wine" wineboot --init >"$dir/$profile.log" 2>&1
+            "$(dirname "$wine")/wineserver" -w
+        fi
+    done
     (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" "${CTEST_ARGS[@]}") || status=$?
     "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
     return "$status"
