@@ -31,7 +31,8 @@ QByteArray paraPagina(UINT pagina, const QString& text) {
     if (bmp.isEmpty())
         return {};
     const auto* origem = reinterpret_cast<const wchar_t*>(bmp.utf16());
-    const int n = WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, origem, int(bmp.size()), nullptr, 0, "?", nullptr);
+    const int n =
+        WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, origem, int(bmp.size()), nullptr, 0, "?", nullptr);
     QByteArray bytes(n, Qt::Uninitialized);
     WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, origem, int(bmp.size()), bytes.data(), n, "?", nullptr);
     return bytes;
@@ -42,17 +43,24 @@ QString daPagina(UINT pagina, const QByteArray& bytes) {
         return {};
     const int n = MultiByteToWideChar(pagina, 0, bytes.constData(), int(bytes.size()), nullptr, 0);
     QString text(n, Qt::Uninitialized);
-    MultiByteToWideChar(pagina, 0, bytes.constData(), int(bytes.size()), reinterpret_cast<wchar_t*>(text.data()), n);
+    MultiByteToWideChar(pagina, 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t*>(text.data()), n);
     return text;
 }
 
 } // namespace
 
-QByteArray toAnsi(const QString& text) { return paraPagina(CP_ACP, text); }
+QByteArray toAnsi(const QString& text) {
+    return paraPagina(CP_ACP, text);
+}
 
-QString fromAnsi(const QByteArray& bytes) { return daPagina(CP_ACP, bytes); }
+QString fromAnsi(const QByteArray& bytes) {
+    return daPagina(CP_ACP, bytes);
+}
 
-QString fromWindows1252(const QByteArray& bytes) { return daPagina(1252, bytes); }
+QString fromWindows1252(const QByteArray& bytes) {
+    return daPagina(1252, bytes);
+}
 
 #else
 
@@ -87,7 +95,9 @@ QByteArray toAnsi(const QString& text) {
     return bytes;
 }
 
-QString fromWindows1252(const QByteArray& bytes) { return fromAnsi(bytes); }
+QString fromWindows1252(const QByteArray& bytes) {
+    return fromAnsi(bytes);
+}
 
 QString fromAnsi(const QByteArray& bytes) {
     QString text;

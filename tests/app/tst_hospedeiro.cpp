@@ -407,7 +407,8 @@ void TestHospedeiro::causasDoErroDeCarga_data() {
            "x86-64 (Intel/AMD).";
 #if defined(Q_OS_WIN)
     // Windows' loader does not say which library is missing.
-    QTest::newRow("dependência ausente") << "dependente" << "Falta uma biblioteca de que ela precisa.";
+    QTest::newRow("dependência ausente") << "dependente"
+                                         << "Falta uma biblioteca de que ela precisa.";
 #else
     QTest::newRow("dependência ausente")
         << "dependente"

@@ -92,7 +92,9 @@ void TestTFAtivacao::escolhaDaBiblioteca_data() {
     QTest::newRow("só SAT_x64.DLL, link versionado") << "link" << "" << "DLL: SAT_x64.DLL(64 bits) - Versão: 2.1.0" << false;
 #if defined(Q_OS_WIN)
     // The version is the library's own resource, whatever the file is called.
-    QTest::newRow("só SAT.DLL, versão do recurso") << "" << "copia" << "DLL: SAT.DLL(64 bits) - Versão: 2.1.0" << false;
+    QTest::newRow("só SAT.DLL, versão do recurso") << ""
+                                                   << "copia"
+                                                   << "DLL: SAT.DLL(64 bits) - Versão: 2.1.0" << false;
 #else
     QTest::newRow("só SAT.DLL, sem versão") << "" << "copia" << "DLL: SAT.DLL(64 bits) - Versão: " << false;
 #endif

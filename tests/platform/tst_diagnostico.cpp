@@ -78,7 +78,8 @@ void TestDiagnostico::causas() {
 #endif
 #if defined(Q_OS_WIN)
     // Here the test library is a DLL, and a PE header is this system's own format.
-    if (QByteArray(QTest::currentDataTag()).startsWith("ELF") || causa.startsWith(QStringLiteral("É uma biblioteca do Windows")))
+    if (QByteArray(QTest::currentDataTag()).startsWith("ELF") ||
+        causa.startsWith(QStringLiteral("É uma biblioteca do Windows")))
         QSKIP("Linux only: the row patches an ELF library or names the PE format foreign");
 #endif
     QTemporaryDir pasta;

@@ -183,7 +183,8 @@ void TestCheckConfigs::failureMessages() {
 
 #ifdef Q_OS_WIN
     if (setup.endsWith(u"-link"))
-        QSKIP("Linux only: QFile::link makes a .lnk shortcut on Windows, not a link files are opened through");
+        QSKIP(
+            "Linux only: QFile::link makes a .lnk shortcut on Windows, not a link files are opened through");
 #endif
     QTemporaryDir temp;
     QVERIFY(temp.isValid());

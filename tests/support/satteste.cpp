@@ -90,7 +90,9 @@ const char* responder(int sessao, const char* codigo, const char* nome) {
 } // namespace
 
 #if defined(SATTESTE_DEPENDENCIA)
-EXPORTA const char* SatTesteMarca() { return "satteste"; }
+EXPORTA const char* SatTesteMarca() {
+    return "satteste";
+}
 #endif
 
 #if defined(SATTESTE_NULA)
