@@ -7,7 +7,8 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-WINDOWS_PACKAGES=(mingw-w64 wine64)
+# The zip's test unpacks it; it and the tour draw on a virtual X display.
+WINDOWS_PACKAGES=(mingw-w64 wine64 unzip xvfb xauth xdotool)
 mkdir -p "$PROJECT_DIR/build-mingw"
 
 # Only a machine that cannot install them skips these tests, and says so in one line.
