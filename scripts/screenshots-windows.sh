@@ -11,7 +11,7 @@ ensure_packages mingw-w64 wine64 "${SCREENSHOT_PACKAGES[@]}"
 BUILD_DIR="$PROJECT_DIR/build-mingw"
 qt=$("$PROJECT_DIR/scripts/qt-windows.sh" "$BUILD_DIR" | tail -n 1)
 configure_and_build "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_WERROR=ON -DSATCONSOLE_BUILD_CONSOLE=ON -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+    "${WINDOWS_BUILD_OPTIONS[@]}" -DSATCONSOLE_BUILD_CONSOLE=ON -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 
 FOTOS="$(mktemp -d)"

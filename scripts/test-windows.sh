@@ -28,8 +28,7 @@ unset DISPLAY WAYLAND_DISPLAY
 windows_build() {
     local dir="$1" wine="$2" toolchain="$3" status=0
     shift 3
-    configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Debug \
-        -DSATCONSOLE_WERROR=ON "$@"
+    configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${WINDOWS_BUILD_OPTIONS[@]}" "$@"
     # Two profiles: the tests' with no display at all, and the one of the tests that
     # draw on a virtual X display (the zip's console, the tour).
     local profile
