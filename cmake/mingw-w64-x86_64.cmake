@@ -1,5 +1,7 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (package mingw-w64):
 #   cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DSATCONSOLE_BUILD_CONSOLE=OFF
+# or, with Qt for Windows (scripts/qt-windows.sh prints its folder) and Debian's Qt host tools:
+#   cmake ... -DCMAKE_PREFIX_PATH=QT_FOLDER -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 # The "-posix" compilers use the POSIX thread model; the default ("-win32") one has no
 # std::mutex, which the emulated device needs.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -11,6 +13,11 @@ set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
+# A Qt for Windows given as CMAKE_PREFIX_PATH (scripts/qt-windows.sh) is a root of its
+# own: packages, libraries and headers are then found in it too.
+foreach(prefixo IN LISTS CMAKE_PREFIX_PATH)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${prefixo})
+endforeach()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

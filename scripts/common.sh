@@ -15,6 +15,12 @@ SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes (fuzz.sh, fuzz-ci.sh).
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
+# The Windows trees' build (test-windows.sh, screenshots-windows.sh): Debug, with its
+# assertions, but without debugging sections, which nothing under Wine reads and which
+# made the MinGW tree three times larger and its links slower.
+WINDOWS_BUILD_OPTIONS=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS_DEBUG=-O0
+    -DSATCONSOLE_WERROR=ON)
+
 # ensure_packages PKG...: installs what is missing when run as root, otherwise
 # prints the exact command to run and stops.
 ensure_packages() {
@@ -50,4 +56,18 @@ build_fuzzers() {
     cmake -S "$PROJECT_DIR" -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DSATCONSOLE_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
     nice cmake --build "$dir" --parallel "$(nproc)" --target "$@"
+}
+
+# reduce_picture SOURCE DESTINATION: a window picture with its colours reduced (window
+# pictures hold few: 64 keep the text and the device's picture clean), refused when it
+# stays at 60 KB or more.
+reduce_picture() {
+    local limite=$((60 * 1024)) tamanho
+    convert "$1" -strip -colors 64 "PNG8:$2"
+    tamanho=$(stat -c %s "$2")
+    if [ "$tamanho" -ge "$limite" ]; then
+        echo "$2 is $tamanho bytes, over $limite" >&2
+        return 1
+    fi
+    echo "$2 ($tamanho bytes)"
 }

@@ -16,16 +16,7 @@ FOTOS="$(mktemp -d)"
 trap 'rm -rf "$FOTOS"' EXIT
 xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=xcb "$BUILD_DIR/bin/tour" "$FOTOS"
 
-# Window pictures hold few colours: 64 keep the text and the device's picture clean.
-LIMITE=$((60 * 1024))
 mkdir -p "$PROJECT_DIR/docs"
 for foto in "$FOTOS"/*.png; do
-    destino="$PROJECT_DIR/docs/$(basename "$foto")"
-    convert "$foto" -strip -colors 64 "PNG8:$destino"
-    tamanho=$(stat -c %s "$destino")
-    if [ "$tamanho" -ge "$LIMITE" ]; then
-        echo "$destino is $tamanho bytes, over $LIMITE" >&2
-        exit 1
-    fi
-    echo "$destino ($tamanho bytes)"
+    reduce_picture "$foto" "$PROJECT_DIR/docs/$(basename "$foto")"
 done

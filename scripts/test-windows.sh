@@ -1,39 +1,59 @@
 #!/usr/bin/env bash
-# The Windows half, proven on Windows' own terms: cross-compiles with MinGW-w64 the
-# Win32 platform layer, the emulated device as SAT_x64.DLL (with its version
-# resource) and the Win32 tests into build-mingw/, then runs them under Wine.
-# Called by test.sh; runs alone too. Extra arguments go to ctest.
+# The Windows half, proven on Windows' own terms: cross-compiles the whole project with
+# MinGW-w64 into build-mingw/ (the console too when Qt for Windows is at hand, see
+# qt-windows.sh; else the platform layer, the emulated device as SAT_x64.DLL and the
+# Win32 tests), then runs its tests under Wine with no display. Called by test.sh;
+# runs alone too. Extra arguments go to ctest.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-WINDOWS_PACKAGES=(mingw-w64 wine64)
-BUILD_DIR="$PROJECT_DIR/build-mingw"
-mkdir -p "$BUILD_DIR"
+# The zip's test unpacks it; it and the tour draw on a virtual X display.
+WINDOWS_PACKAGES=(mingw-w64 wine64 unzip xvfb xauth xdotool)
+mkdir -p "$PROJECT_DIR/build-mingw"
 
 # Only a machine that cannot install them skips these tests, and says so in one line.
-if ! (ensure_packages "${WINDOWS_PACKAGES[@]}") 2>&1 | tee "$BUILD_DIR/packages.log"; then
-    echo "Windows tests skipped: cannot install ${WINDOWS_PACKAGES[*]} (see $BUILD_DIR/packages.log)"
+if ! (ensure_packages "${WINDOWS_PACKAGES[@]}") 2>&1 | tee "$PROJECT_DIR/build-mingw/packages.log"; then
+    echo "Windows tests skipped: cannot install ${WINDOWS_PACKAGES[*]} (see $PROJECT_DIR/build-mingw/packages.log)"
     exit 0
 fi
 
-configure_and_build "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-w64-x86_64.cmake" \
-    -DSATCONSOLE_BUILD_CONSOLE=OFF -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_WERROR=ON
-
-# A Wine profile of this tree's own, made once (a few seconds) before the tests run,
-# so that no test's timeout pays for it. Console programs need no display (none is
-# used even where there is one); the .NET and HTML engines Wine would offer to
-# download are switched off.
-export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Console programs need no display (none is used even where there is one); the .NET
+# and HTML engines Wine would offer to download are switched off.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-WINE=/usr/lib/wine/wine64
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the Wine profile in $WINEPREFIX"
-    "$WINE" wineboot --init >"$BUILD_DIR/wineboot.log" 2>&1
-fi
 
-cd "$BUILD_DIR"
-status=0
-ctest --output-on-failure "$@" || status=$?
-# This profile's Wine server, started by these tests, ends with them.
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-exit "$status"
+# windows_build BUILD_DIR WINE TOOLCHAIN [cmake options...]: configures and builds one
+# Windows tree, makes its Wine profile once (a few seconds, so that no test's timeout
+# pays for it) and runs its tests; the profile's Wine server ends with them.
+windows_build() {
+    local dir="$1" wine="$2" toolchain="$3" status=0
+    shift 3
+    configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${WINDOWS_BUILD_OPTIONS[@]}" "$@"
+    # Two profiles: the tests' with no display at all, and the one of the tests that
+    # draw on a virtual X display (the zip's console, the tour).
+    local profile
+    for profile in wineprefix-tela wineprefix; do
+        export WINEPREFIX="$dir/$profile"
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "Creating the Wine profile in $WINEPREFIX"
+            "$wine" wineboot --init >"$dir/$profile.log" 2>&1
+            "$(dirname "$wine")/wineserver" -w
+        fi
+    done
+    (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" "${CTEST_ARGS[@]}") || status=$?
+    "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+    return "$status"
+}
+CTEST_ARGS=("$@")
+
+# The 64-bit tree: with Qt for Windows the whole console, else only its Qt-free half.
+QT_OPTIONS=(-DSATCONSOLE_BUILD_CONSOLE=OFF)
+if "$PROJECT_DIR/scripts/qt-windows.sh" --check; then
+    qt=$("$PROJECT_DIR/scripts/qt-windows.sh" "$PROJECT_DIR/build-mingw" | tail -n 1)
+    QT_OPTIONS=(-DSATCONSOLE_BUILD_CONSOLE=ON -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+else
+    echo "Windows console skipped: no Qt for Windows (../shared/qt-mingw/ or the cache); scripts/qt-windows.sh builds it (about an hour)"
+fi
+windows_build "$PROJECT_DIR/build-mingw" /usr/lib/wine/wine64 "$PROJECT_DIR/cmake/mingw-w64-x86_64.cmake" \
+    "${QT_OPTIONS[@]}"

@@ -366,7 +366,12 @@ int main(int argc, char* argv[]) {
     // under the name the console loads, the settings files start-up writes.
     QTemporaryDir pasta;
     qputenv("SATEMU_HOME", QFile::encodeName(pasta.path()));
+    // A link on Linux; on Windows a copy (a loader follows no .lnk shortcut).
+#if defined(Q_OS_WIN)
+    if (!QFile::copy(QStringLiteral(SATEMU_BIBLIOTECA), pasta.filePath(QStringLiteral("SAT_x64.DLL")))) {
+#else
     if (!QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), pasta.filePath(QStringLiteral("SAT_x64.DLL")))) {
+#endif
         std::fprintf(stderr, "não foi possível ligar %s\n", SATEMU_BIBLIOTECA);
         return 1;
     }

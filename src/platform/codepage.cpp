@@ -5,24 +5,61 @@
 #include <array>
 
 #ifdef Q_OS_WIN
-#include <QStringDecoder>
-#include <QStringEncoder>
+// clang-format off
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// clang-format on
 #endif
 
 namespace platform {
 
 #ifdef Q_OS_WIN
 
-// Qt's System converter is the ANSI code page on Windows, with Windows' own
-// replacement of characters the code page lacks.
+namespace {
+
+// Win32's own conversion, with no "best fit": a character the code page lacks becomes
+// one '?' as elsewhere, instead of a look-alike letter ("Ā" sent as "A") that would
+// silently change what reaches the device or the file. By code point, so a character
+// outside the basic plane is one '?', not two.
+QByteArray paraPagina(UINT pagina, const QString& text) {
+    QString bmp;
+    bmp.reserve(text.size());
+    for (const char32_t c : text.toUcs4())
+        bmp.append(c > 0xFFFF ? QChar(u'?') : QChar(char16_t(c)));
+    if (bmp.isEmpty())
+        return {};
+    const auto* origem = reinterpret_cast<const wchar_t*>(bmp.utf16());
+    const int n =
+        WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, origem, int(bmp.size()), nullptr, 0, "?", nullptr);
+    QByteArray bytes(n, Qt::Uninitialized);
+    WideCharToMultiByte(pagina, WC_NO_BEST_FIT_CHARS, origem, int(bmp.size()), bytes.data(), n, "?", nullptr);
+    return bytes;
+}
+
+QString daPagina(UINT pagina, const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return {};
+    const int n = MultiByteToWideChar(pagina, 0, bytes.constData(), int(bytes.size()), nullptr, 0);
+    QString text(n, Qt::Uninitialized);
+    MultiByteToWideChar(pagina, 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t*>(text.data()), n);
+    return text;
+}
+
+} // namespace
+
 QByteArray toAnsi(const QString& text) {
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(text);
+    return paraPagina(CP_ACP, text);
 }
 
 QString fromAnsi(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringConverter::System);
-    return decoder.decode(bytes);
+    return daPagina(CP_ACP, bytes);
+}
+
+QString fromWindows1252(const QByteArray& bytes) {
+    return daPagina(1252, bytes);
 }
 
 #else
@@ -56,6 +93,10 @@ QByteArray toAnsi(const QString& text) {
     for (const char32_t c : text.toUcs4())
         bytes.append(paraAnsi(c));
     return bytes;
+}
+
+QString fromWindows1252(const QByteArray& bytes) {
+    return fromAnsi(bytes);
 }
 
 QString fromAnsi(const QByteArray& bytes) {

@@ -74,9 +74,18 @@ std::string descricaoDoErro(DWORD codigo, const std::string& arquivo) {
 } // namespace
 
 bool BibliotecaDinamica::abrir(const std::string& caminho, std::string& erro) {
-    HMODULE handle = LoadLibraryW(largo(caminho).c_str());
+    // By full path, and the libraries it needs are looked for in its own folder first
+    // (a maker's DLL often brings its USB or serial driver DLLs beside it), not in the
+    // console's. That search order takes a full path with backslashes only.
+    std::wstring arquivo = largo(caminho);
+    for (wchar_t& c : arquivo)
+        if (c == L'/')
+            c = L'\\';
+    HMODULE handle = LoadLibraryExW(arquivo.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (handle == nullptr) {
-        erro = descricaoDoErro(GetLastError(), caminho);
+        // Named as the loader on Linux names it, unless the system's text already does.
+        const std::string descricao = descricaoDoErro(GetLastError(), caminho);
+        erro = descricao.find(caminho) == std::string::npos ? caminho + ": " + descricao : descricao;
         return false;
     }
     handle_ = handle;

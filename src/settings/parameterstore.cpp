@@ -268,6 +268,12 @@ DecodedPacket decodePacket(const QByteArray& bytes) {
         packet.flavour = ParameterStore::Encoding::Utf8;
         return packet;
     }
+    // Qt without ICU (as on Windows) knows no Windows code page by name.
+    if (sameName(encoding, u"windows-1252") || sameName(encoding, u"cp1252")) {
+        packet.text = platform::fromWindows1252(bytes);
+        packet.decodedByUs = true;
+        return packet;
+    }
     QStringDecoder decoder(encoding.toLatin1().constData());
     if (!decoder.isValid()) {
         packet.error = QStringLiteral("codificação \"%1\" desconhecida").arg(encoding);

@@ -19,6 +19,17 @@
 
 #include <memory>
 
+// satemu under the name the console loads: a link on Linux (the console shows the
+// version its target's name carries), a copy on Windows (the version is the DLL's own
+// resource, and a loader follows no .lnk shortcut).
+inline bool colocarSatemu(const QString& destino) {
+#if defined(Q_OS_WIN)
+    return QFile::copy(QStringLiteral(SATEMU_BIBLIOTECA), destino);
+#else
+    return QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), destino);
+#endif
+}
+
 class FluxoSatemu : public QObject {
 protected:
     // A new device in a new folder, and the window on it. With `arquivosPadrao` the
@@ -28,8 +39,8 @@ protected:
         ui_ = InteracaoRoteirizada();
         pasta_ = std::make_unique<QTemporaryDir>();
         qputenv("SATEMU_HOME", pasta_->path().toLocal8Bit());
-        if (!QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), pasta_->filePath(QStringLiteral("SAT_x64.DLL"))))
-            qFatal("could not link satemu into the test folder");
+        if (!colocarSatemu(pasta_->filePath(QStringLiteral("SAT_x64.DLL"))))
+            qFatal("could not put satemu into the test folder");
         if (arquivosPadrao) {
             QStringList mensagens;
             settings::CheckConfigs(pasta_->path(), [&mensagens](const QString& m) { mensagens.append(m); });

@@ -1,6 +1,7 @@
 // The console driven against the emulated device, loaded from a folder as at start-up:
 // a factory device activated, consulted, its status read and its code changed.
 #include "app/tfativacao.h"
+#include "fluxosatemu.h"
 #include "interacaoroteirizada.h"
 
 #include <QCheckBox>
@@ -43,7 +44,7 @@ void TestFluxoSatemu::init() {
     pasta_ = std::make_unique<QTemporaryDir>();
     // The device keeps its state beside itself unless told otherwise.
     qputenv("SATEMU_HOME", pasta_->path().toLocal8Bit());
-    QVERIFY(QFile::link(QStringLiteral(SATEMU_BIBLIOTECA), pasta_->filePath(QStringLiteral("SAT_x64.DLL"))));
+    QVERIFY(colocarSatemu(pasta_->filePath(QStringLiteral("SAT_x64.DLL"))));
     janela_ = std::make_unique<TFAtivacao>(
         ui_, TFAtivacao::Opcoes{pasta_->path(), std::nullopt, pasta_->filePath(QStringLiteral("Parametros.xml"))});
     QVERIFY(!janela_->terminacaoSolicitada());

@@ -354,8 +354,14 @@ void TestLogs::nomeDeBrancosETentado() {
     QTest::mouseClick(b_->controle<QPushButton>(QStringLiteral("BtnLog2")), Qt::LeftButton);
     const QByteArray salvo = lerArquivo(QStringLiteral("   "));
     QDir::setCurrent(antes);
+#if defined(Q_OS_WIN)
+    // Windows drops trailing blanks from a file name, so a name of blanks names no file.
+    QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("Erro ao tentar salvar o arquivo:    ")});
+    QCOMPARE(salvo, QByteArray("(não abriu)"));
+#else
     QCOMPARE(b_->ui.mensagens(), QStringList{QStringLiteral("Arquivo     salvo com sucesso")});
     QCOMPARE(salvo, "a\r\n" + hifens.toLatin1() + "\r\n");
+#endif
 }
 
 QTEST_MAIN(TestLogs)

@@ -181,6 +181,11 @@ void TestCheckConfigs::failureMessages() {
     QFETCH(QStringList, messages);
     QFETCH(bool, confRedeWritten);
 
+#ifdef Q_OS_WIN
+    if (setup.endsWith(u"-link"))
+        QSKIP(
+            "Linux only: QFile::link makes a .lnk shortcut on Windows, not a link files are opened through");
+#endif
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     QString dir = temp.path();

@@ -1,7 +1,9 @@
-// Small SAT libraries for the loading tests, built in three flavours:
+// Small SAT libraries for the loading tests, built in several flavours:
 //  - complete: all 17 entry points, each answering "<session>|<code>|<its name>|||";
 //  - SATTESTE_PARCIAL: only ConsultarSAT, to show missing entry points;
 //  - SATTESTE_NULA: ConsultarSAT answers a null pointer;
+//  - SATTESTE_DEPENDENTE: complete, and calls SatTesteMarca from the SATTESTE_DEPENDENCIA
+//    build, so that it needs that library to load;
 //  - SATTESTE_FALHA: complete, and the entry point named in the environment variable
 //    SATTESTE_FALHA ("ConsultarSAT=segv") misbehaves: segv, abort, exit, dorme (sleeps
 //    for 60 s), dorme:MS, imprime (writes to its standard output before answering),
@@ -17,6 +19,7 @@
 #include <thread>
 
 #if defined(_WIN32)
+#include <windows.h>
 #define EXPORTA extern "C" __declspec(dllexport)
 #else
 #define EXPORTA extern "C" __attribute__((visibility("default")))
@@ -83,7 +86,11 @@ const char* falhar(const char* nome) {
         return nullptr;
     const std::string modo = pedido + n + 1;
     if (modo == "segv")
+#if defined(_WIN32)
+        RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr); // what a bad pointer gives there
+#else
         std::raise(SIGSEGV);
+#endif
     else if (modo == "abort")
         std::abort();
     else if (modo == "exit")
@@ -114,7 +121,17 @@ const char* falhar(const char* nome) {
 }
 #endif
 
+#if defined(SATTESTE_DEPENDENTE)
+// From the library it depends on: a use, so that the linker keeps the import (a DLL
+// links only the libraries it calls).
+extern "C" const char* SatTesteMarca();
+#endif
+
 const char* responder(int sessao, const char* codigo, const char* nome) {
+#if defined(SATTESTE_DEPENDENTE)
+    if (SatTesteMarca() == nullptr)
+        return nullptr;
+#endif
 #if defined(SATTESTE_FALHA)
     if (const char* outra = falhar(nome))
         return outra;
@@ -123,6 +140,12 @@ const char* responder(int sessao, const char* codigo, const char* nome) {
     return resposta;
 }
 } // namespace
+
+#if defined(SATTESTE_DEPENDENCIA)
+EXPORTA const char* SatTesteMarca() {
+    return "satteste";
+}
+#endif
 
 #if defined(SATTESTE_NULA)
 EXPORTA const char* ConsultarSAT(int) { return nullptr; }

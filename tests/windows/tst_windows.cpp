@@ -153,8 +153,10 @@ void falhasDeCarregamento(const std::filesystem::path& pasta) {
         verifica(!dll.aberta(), std::string("nada fica aberto: ") + caso.oque);
         verifica(erro.find("%1") == std::string::npos, std::string("o texto não traz \"%1\": ") + caso.oque,
                  erro);
+        const std::string texto = textoDoSistema(caso.codigo, caso.caminho);
         iguais(erro,
-               textoDoSistema(caso.codigo, caso.caminho) + " (erro " + std::to_string(caso.codigo) + ")",
+               (texto.find(caso.caminho) == std::string::npos ? caso.caminho + ": " : std::string()) + texto +
+                   " (erro " + std::to_string(caso.codigo) + ")",
                std::string("o erro do carregador, com o código: ") + caso.oque);
     }
 }
