@@ -59,9 +59,12 @@ private:
         processo.closeWriteChannel(); // no terminal: the code is never asked for
         if (!processo.waitForFinished(60000))
             qFatal("the command line did not end");
+        // Lines end as the system's console programs end them: CR LF on Windows.
+        const auto texto = [](const QByteArray& bytes) {
+            return QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        };
         return {processo.exitStatus() == QProcess::NormalExit ? processo.exitCode() : -1,
-                QString::fromUtf8(processo.readAllStandardOutput()),
-                QString::fromUtf8(processo.readAllStandardError())};
+                texto(processo.readAllStandardOutput()), texto(processo.readAllStandardError())};
     }
     QProcessEnvironment ambienteDe(const QMap<QString, QString>& ambiente) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

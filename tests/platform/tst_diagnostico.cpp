@@ -127,11 +127,16 @@ void TestDiagnostico::causaVistaPeloHospedeiroDe32Bits() {
     QSKIP("the expected sentences name an x86-64 program");
 #endif
     // A 32-bit x86 library that fails in the 32-bit helper fails for another reason
-    // than its word size: the sentence about 64 bits would send the user astray.
-    const QByteArray elf32 =
+    // than its word size: the sentence about 64 bits would send the user astray. The
+    // library is of this system's own format: a DLL on Windows, an ELF file elsewhere.
+#ifdef _WIN32
+    const QByteArray de32Bits = cabecalhoPe(0x014c);
+#else
+    const QByteArray de32Bits =
         comBytes(comBytes(bibliotecaDeVerdade(), 4, QByteArray(1, '\x01')), 18, QByteArray("\3\0", 2));
+#endif
     QTemporaryDir pasta;
-    const std::string caminho = gravar(pasta, QStringLiteral("SAT.DLL"), elf32);
+    const std::string caminho = gravar(pasta, QStringLiteral("SAT.DLL"), de32Bits);
     QVERIFY(!caminho.empty());
     QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(caminho, "")),
              QStringLiteral(
