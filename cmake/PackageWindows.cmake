@@ -1,21 +1,21 @@
 # The portable zip for Windows: `cpack -G ZIP` (in the build folder) packs one flat
 # folder, ativacao-sat-VERSION-windows-x86_64, with all that runs the console and
-# nothing else: the console, its library helper, the emulated device under the name the
+# nothing else: the console, its command line, its library helper, the emulated device under the name the
 # console loads, the Qt DLLs and the MinGW runtime DLLs they were built against, the
 # Windows platform plugin under platforms/ and the style plugins under styles/ (what
 # windeployqt would copy). The DLLs are not listed here: they are what the programs and
 # the plugins import, read from their import tables at install time and looked for in
 # Qt's bin folder and the compiler's runtime folders (WindowsDeploy.cmake).
 
-install(TARGETS ativacao-sat sat-host RUNTIME DESTINATION .)
+install(TARGETS ativacao-sat ativacao-sat-cli sat-host RUNTIME DESTINATION .)
 install(IMPORTED_RUNTIME_ARTIFACTS ${SATCONSOLE_WINDOWS_PLATFORM_PLUGIN} LIBRARY DESTINATION platforms)
 foreach(plugin IN LISTS SATCONSOLE_WINDOWS_STYLE_PLUGINS)
     install(IMPORTED_RUNTIME_ARTIFACTS ${plugin} LIBRARY DESTINATION styles)
 endforeach()
 # Only Qt's and the compiler's DLLs travel; the system's own (KERNEL32, USER32, the
 # api-ms-win sets...) are Windows'.
-set(satconsole_importadores $<TARGET_FILE:ativacao-sat> $<TARGET_FILE:sat-host>
-    $<TARGET_FILE:${SATCONSOLE_WINDOWS_PLATFORM_PLUGIN}>)
+set(satconsole_importadores $<TARGET_FILE:ativacao-sat> $<TARGET_FILE:ativacao-sat-cli>
+    $<TARGET_FILE:sat-host> $<TARGET_FILE:${SATCONSOLE_WINDOWS_PLATFORM_PLUGIN}>)
 foreach(plugin IN LISTS SATCONSOLE_WINDOWS_STYLE_PLUGINS)
     list(APPEND satconsole_importadores $<TARGET_FILE:${plugin}>)
 endforeach()

@@ -5,8 +5,8 @@
 # platforms/qwindows.dll draws the window). The console must show its caption with
 # the version of its version resource, consult the emulated device through sat-host.exe
 # when its first side-bar button is pressed, end on "Sair", and leave Parametros.xml,
-# ConfRede.xml and the device's state beside itself; every file in the zip must be one
-# the console's processes load.
+# ConfRede.xml and the device's state beside itself; the command line beside it must
+# consult the same device; every file in the zip must be one the console's processes load.
 #
 #   tst_pacote_windows.sh BUILD_DIR VERSION WINE
 # WINEPREFIX names the Wine profile to use (one no test without a display shares).
@@ -87,6 +87,10 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$este" --na-tela "$pasta" "$versao" "$wi
 for f in Parametros.xml ConfRede.xml satemu-state.txt; do
     [ -f "$pasta/$f" ] || falha "$f was not written beside the console"
 done
+# The command line beside it consults the same device, with no display.
+consulta=$(DISPLAY= WINEDEBUG=-all "$wine" "$pasta/ativacao-sat-cli.exe" consultar 2>&1 | tr -d '\r') ||
+    falha "ativacao-sat-cli.exe consultar failed: $consulta"
+[ "$consulta" = "SAT em operação" ] || falha "ativacao-sat-cli.exe consultar said: $consulta"
 
 # Nothing in the zip that the console's processes do not load: each DLL appears in the
 # loader's report, loaded from the unpacked folder (the names Wine reports are
@@ -96,7 +100,7 @@ carregados=$(grep -a 'trace:loaddll' "$tmp/console.log" | grep -a ': native' |
 while IFS= read -r arquivo; do
     base=$(basename "$arquivo" | tr 'A-Z' 'a-z')
     case "$base" in
-    ativacao-sat.exe) continue ;; # the program itself
+    ativacao-sat.exe | ativacao-sat-cli.exe) continue ;; # the programs themselves, both run above
     sat-host.exe) grep -q 'ConsultarSAT: 08000' "$pasta/satemu-state.txt" || falha "sat-host.exe did not serve the device"; continue ;;
     esac
     grep -qxF "$base" <<<"$carregados" || falha "$arquivo is in the zip but was never loaded (loaded: $(echo $carregados))"
