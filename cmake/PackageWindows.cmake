@@ -8,6 +8,10 @@
 # Qt's bin folder and the compiler's runtime folders (WindowsDeploy.cmake).
 
 install(TARGETS ativacao-sat ativacao-sat-cli sat-host RUNTIME DESTINATION .)
+# The 32-bit helper, for a maker's 32-bit SAT.DLL, when the 32-bit build gave one.
+if(TARGET sat-host32)
+    install(PROGRAMS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/sat-host32.exe DESTINATION .)
+endif()
 install(IMPORTED_RUNTIME_ARTIFACTS ${SATCONSOLE_WINDOWS_PLATFORM_PLUGIN} LIBRARY DESTINATION platforms)
 foreach(plugin IN LISTS SATCONSOLE_WINDOWS_STYLE_PLUGINS)
     install(IMPORTED_RUNTIME_ARTIFACTS ${plugin} LIBRARY DESTINATION styles)

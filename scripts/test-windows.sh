@@ -55,5 +55,13 @@ if "$PROJECT_DIR/scripts/qt-windows.sh" --check; then
 else
     echo "Windows console skipped: no Qt for Windows (../shared/qt-mingw/ or the cache); scripts/qt-windows.sh builds it (about an hour)"
 fi
+# The 32-bit helper and device, when the 32-bit tree was built (test-windows32.sh):
+# the console takes sat-host32.exe beside itself and consults a 32-bit DLL through it.
+HOSPEDEIRO32_OPTIONS=()
+if [ -f "$PROJECT_DIR/build-mingw32/bin/sat-host32.exe" ] && [ -x /usr/lib/wine/wine ]; then
+    HOSPEDEIRO32_OPTIONS=(-DSATCONSOLE_HOSPEDEIRO32_DIR="$PROJECT_DIR/build-mingw32/bin")
+else
+    echo "The 32-bit helper is not beside the Windows console: build-mingw32/ (scripts/test-windows32.sh) or wine32 is missing"
+fi
 windows_build "$PROJECT_DIR/build-mingw" /usr/lib/wine/wine64 "$PROJECT_DIR/cmake/mingw-w64-x86_64.cmake" \
-    "${QT_OPTIONS[@]}"
+    "${QT_OPTIONS[@]}" "${HOSPEDEIRO32_OPTIONS[@]}"

@@ -8,8 +8,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 BUILD_DIR="$PROJECT_DIR/build-test"
 configure_and_build "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_SANITIZE=ON -DSATCONSOLE_WERROR=ON
-[ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows.sh" # the Windows half, under Wine (not when picking tests)
-[ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows32.sh" # and its 32-bit side
+# The Windows half under Wine (not when picking tests): the 32-bit side first, whose
+# helper and 32-bit device the 64-bit console then takes beside itself.
+[ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows32.sh"
+[ $# -gt 0 ] || "$PROJECT_DIR/scripts/test-windows.sh"
 
 export QT_QPA_PLATFORM=offscreen
 cd "$BUILD_DIR"

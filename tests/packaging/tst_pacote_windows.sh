@@ -8,7 +8,9 @@
 # ConfRede.xml and the device's state beside itself; the command line beside it must
 # consult the same device; every file in the zip must be one the console's processes load.
 #
-#   tst_pacote_windows.sh BUILD_DIR VERSION WINE
+#   tst_pacote_windows.sh BUILD_DIR VERSION WINE [PROGRAMS_32]
+# PROGRAMS_32: the 32-bit build's folder, whose satemu_stdcall.dll the zip's
+# sat-host32.exe serves (when the zip has one).
 # WINEPREFIX names the Wine profile to use (one no test without a display shares).
 set -euo pipefail
 este=$(readlink -f "$0")
@@ -53,7 +55,7 @@ if [ "${1:-}" = "--na-tela" ]; then
     exit 0
 fi
 
-build=$1 versao=$2 wine=$3
+build=$1 versao=$2 wine=$3 programas32=${4:-}
 tmp=$(mktemp -d)
 trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null || true; rm -rf "$tmp"' EXIT
 
@@ -91,6 +93,16 @@ done
 consulta=$(DISPLAY= WINEDEBUG=-all "$wine" "$pasta/ativacao-sat-cli.exe" consultar 2>&1 | tr -d '\r') ||
     falha "ativacao-sat-cli.exe consultar failed: $consulta"
 [ "$consulta" = "SAT em operação" ] || falha "ativacao-sat-cli.exe consultar said: $consulta"
+# A maker's 32-bit DLL (the emulated device in its stdcall form) through the zip's
+# sat-host32.exe.
+if [ -f "$pasta/sat-host32.exe" ]; then
+    [ -f "$programas32/satemu_stdcall.dll" ] || falha "the zip has sat-host32.exe but no 32-bit DLL was given to try it"
+    mkdir "$tmp/estado32"
+    consulta=$(DISPLAY= WINEDEBUG=-all SATEMU_HOME="$tmp/estado32" "$wine" "$pasta/ativacao-sat-cli.exe" consultar \
+        --biblioteca "$programas32/satemu_stdcall.dll" 2>&1 | tr -d '\r') ||
+        falha "ativacao-sat-cli.exe consultar through sat-host32.exe failed: $consulta"
+    [ "$consulta" = "SAT em operação" ] || falha "through sat-host32.exe, ativacao-sat-cli.exe consultar said: $consulta"
+fi
 
 # Nothing in the zip that the console's processes do not load: each DLL appears in the
 # loader's report, loaded from the unpacked folder (the names Wine reports are
@@ -100,7 +112,7 @@ carregados=$(grep -a 'trace:loaddll' "$tmp/console.log" | grep -a ': native' |
 while IFS= read -r arquivo; do
     base=$(basename "$arquivo" | tr 'A-Z' 'a-z')
     case "$base" in
-    ativacao-sat.exe | ativacao-sat-cli.exe) continue ;; # the programs themselves, both run above
+    ativacao-sat.exe | ativacao-sat-cli.exe | sat-host32.exe) continue ;; # the programs, each run above
     sat-host.exe) grep -q 'ConsultarSAT: 08000' "$pasta/satemu-state.txt" || falha "sat-host.exe did not serve the device"; continue ;;
     esac
     grep -qxF "$base" <<<"$carregados" || falha "$arquivo is in the zip but was never loaded (loaded: $(echo $carregados))"
