@@ -1,6 +1,5 @@
 #include "cli/linhadecomando.h"
 
-#include "comandos/arquivotexto.h"
 #include "comandos/conteudolog.h"
 #include "comandos/operacoes.h"
 #include "comandos/status.h"
@@ -28,7 +27,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 
 namespace cli {
@@ -283,6 +281,13 @@ std::variant<Execucao, Fim> prepararStatus(const QCommandLineParser& p) {
     });
 }
 
+// A CNPJ as typed, with or without its punctuation: its digits.
+QString digitosDoCnpj(const QString& texto) {
+    QString digitos = aparar(texto);
+    digitos.remove(QRegularExpression(QStringLiteral("[./-]")));
+    return digitos;
+}
+
 std::variant<Execucao, Fim> prepararAtivacao(const QCommandLineParser& p) {
     static const QStringList tipos{QStringLiteral("ac-sat"), QStringLiteral("icp-brasil"),
                                    QStringLiteral("renovacao-icp-brasil")};
@@ -295,9 +300,8 @@ std::variant<Execucao, Fim> prepararAtivacao(const QCommandLineParser& p) {
     if (auto* fim = std::get_if<Fim>(&lido))
         return *fim;
     const CodigoLido& codigo = std::get<CodigoLido>(lido);
-    QString cnpj = aparar(p.value(QStringLiteral("cnpj")));
-    cnpj.remove(QRegularExpression(QStringLiteral("[./-]")));
-    const comandos::Ativacao ativacao{tipo, aparar(codigo.codigo), aparar(codigo.confirmacao), cnpj,
+    const comandos::Ativacao ativacao{tipo, aparar(codigo.codigo), aparar(codigo.confirmacao),
+                                      digitosDoCnpj(p.value(QStringLiteral("cnpj"))),
                                       comandos::linhaDaUF(aparar(p.value(QStringLiteral("uf"))))};
     if (const auto recusa = comandos::verificar(ativacao))
         return Fim{ErroDeUso, recusa->mensagem};
@@ -332,11 +336,6 @@ std::variant<Execucao, Fim> prepararTrocaDeCodigo(const QCommandLineParser& p) {
     });
 }
 
-QString digitosDoCnpj(const QString& texto) {
-    QString digitos = aparar(texto);
-    digitos.remove(QRegularExpression(QStringLiteral("[./-]")));
-    return digitos;
-}
 
 std::variant<Execucao, Fim> prepararAssociacao(const QCommandLineParser& p) {
     // In the page's order: the two CNPJs, the signature (a file read), the code, the
@@ -349,13 +348,11 @@ std::variant<Execucao, Fim> prepararAssociacao(const QCommandLineParser& p) {
         return Fim{ErroDeUso, comandos::cnpjSoftwareHouseInvalido};
     QString assinatura = aparar(p.value(QStringLiteral("assinatura")));
     if (p.isSet(QStringLiteral("arquivo-assinatura"))) {
-        const QString caminho = p.value(QStringLiteral("arquivo-assinatura"));
-        if (!QFileInfo::exists(caminho))
-            return Fim{ErroDeUso, comandos::arquivoNaoEncontrado};
-        const std::optional<QString> lida = LeArquivosCert(caminho);
-        if (!lida)
-            return Fim{ErroDeUso, comandos::arquivoIlegivel};
-        assinatura = *lida;
+        const comandos::AssinaturaLida lida =
+            comandos::assinaturaDeArquivo(p.value(QStringLiteral("arquivo-assinatura")));
+        if (lida.recusa)
+            return Fim{ErroDeUso, *lida.recusa};
+        assinatura = lida.texto;
     }
     const auto lido = codigoVerificado(p);
     if (const Fim* fim = std::get_if<Fim>(&lido))
@@ -416,8 +413,7 @@ std::variant<Execucao, Fim> prepararRede(const QCommandLineParser& p) {
             return Fim{ErroDeUso, QStringLiteral("Não foi possível gravar o arquivo ConfRede.xml: %1.").arg(motivo)};
     }
     // What the device receives is the document as the window reads it back from the file.
-    QByteArray enviado = *documento;
-    enviado.replace("\r", "").replace("\n", "");
+    const QByteArray enviado = settings::semQuebrasDeLinha(*documento);
     return Execucao([=](Contexto& c) {
         if (!comandos::configurarRede(c.caminho, codigo, enviado))
             return desfechoSemResposta(c.caminho);
@@ -452,7 +448,7 @@ std::variant<Execucao, Fim> prepararTeste(const QCommandLineParser& p) {
     if (const comandos::Recusa recusa = comandos::verificar(variante, dados))
         return Fim{ErroDeUso, *recusa};
     if (variante == VarianteTeste::Producao) {
-        const comandos::AssinaturaDoTeste assinatura = comandos::assinaturaDeProducao(dados.assinatura, porArquivo);
+        const comandos::AssinaturaLida assinatura = comandos::assinaturaDeProducao(dados.assinatura, porArquivo);
         if (assinatura.recusa)
             return Fim{ErroDeUso, *assinatura.recusa};
         dados.assinatura = assinatura.texto;

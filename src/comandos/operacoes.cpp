@@ -74,6 +74,15 @@ bool trocarCodigo(CaminhoSat& caminho, const TrocaDeCodigo& troca) {
                           troca.emergencia ? codigoEmergencia : codigoAtual, troca.novo, troca.confirmacao);
 }
 
+AssinaturaLida assinaturaDeArquivo(const QString& caminho) {
+    if (!QFileInfo::exists(caminho))
+        return {{}, arquivoNaoEncontrado};
+    const std::optional<QString> lida = LeArquivosCert(caminho);
+    if (!lida)
+        return {{}, arquivoIlegivel};
+    return {*lida, std::nullopt};
+}
+
 bool associar(CaminhoSat& caminho, const Associacao& a) {
     // The software house first, then the taxpayer: 28 digits.
     return caminho.chamar(&sat::FuncoesSAT::AssociarAssinatura, a.codigo, a.cnpjSoftwareHouse + a.cnpjContribuinte,
@@ -121,7 +130,7 @@ Recusa verificar(VarianteTeste variante, const DadosTeste& dados) {
     return std::nullopt;
 }
 
-AssinaturaDoTeste assinaturaDeProducao(const QString& campo, bool porArquivo) {
+AssinaturaLida assinaturaDeProducao(const QString& campo, bool porArquivo) {
     QString assinatura = aparar(campo);
     if (porArquivo) {
         // The field holds the path of the file, used as typed.

@@ -105,6 +105,14 @@ struct Associacao {
     QString assinatura;
     QString codigo; // trimmed
 };
+// A signature as an operation takes it, or the message of the check that refused it.
+struct AssinaturaLida {
+    QString texto;
+    Recusa recusa;
+};
+// The association's signature kept in a file (lines joined, nothing else removed), or
+// why it cannot be had: no such file, or one that cannot be read (a folder).
+AssinaturaLida assinaturaDeArquivo(const QString& caminho);
 bool associar(CaminhoSat& caminho, const Associacao& associacao);
 // "code: message", or "code: [alert] message" when the answer carries an alert.
 QString mensagemDaAssociacao(const QByteArrayList& campos);
@@ -123,11 +131,7 @@ bool testeFimAFim(CaminhoSat& caminho, const QString& codigo, VarianteTeste vari
 // The production test's signature: the trimmed text as given, or, sent as a file, what
 // the file holds (lines joined, trimmed); refused when the file is missing, unreadable or
 // blank, or when the signature is longer than a signature can be (344 characters).
-struct AssinaturaDoTeste {
-    QString texto;
-    Recusa recusa;
-};
-AssinaturaDoTeste assinaturaDeProducao(const QString& campo, bool porArquivo);
+AssinaturaLida assinaturaDeProducao(const QString& campo, bool porArquivo);
 // The CF-e a successful test returned (field 5, Base64), as the device sent it.
 QByteArray cfeDoTeste(const QByteArrayList& campos);
 

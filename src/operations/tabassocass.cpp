@@ -4,7 +4,6 @@
 #include "nucleo/caminhosat.h"
 #include "nucleo/servicos.h"
 #include "nucleo/texto.h"
-#include "comandos/arquivotexto.h"
 #include "operations/pagina.h"
 #include "sat/resposta.h"
 #include "settings/parameterstore.h"
@@ -12,7 +11,6 @@
 
 #include <optional>
 #include <QButtonGroup>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,14 +146,11 @@ void TabAssocAss::BitAssociarClick() {
     if (itensAssinatura_->checkedId() == porArquivo) {
         // The path as typed or chosen. Something there that is no readable file (a
         // folder) is found but cannot be read.
-        const QString caminho = EdtAssinatura->text();
-        if (!QFileInfo::exists(caminho))
-            return falhaNaVerificacao(comandos::arquivoNaoEncontrado, nullptr, EdtAssinatura);
-        const std::optional<QString> lida = LeArquivosCert(caminho);
-        if (!lida)
-            return falhaNaVerificacao(comandos::arquivoIlegivel, nullptr, EdtAssinatura);
+        const comandos::AssinaturaLida lida = comandos::assinaturaDeArquivo(EdtAssinatura->text());
+        if (lida.recusa)
+            return falhaNaVerificacao(*lida.recusa, nullptr, EdtAssinatura);
         // A signature split over lines is one text; the user sees what will be sent.
-        assinatura = *lida;
+        assinatura = lida.texto;
         servicos_.ui().mensagem(assinatura);
     } else {
         assinatura = aparar(EdtAssinatura->text());

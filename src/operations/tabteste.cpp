@@ -143,7 +143,7 @@ bool TabTeste::gravarCFe(const QByteArrayList& linhas) {
 }
 
 std::optional<QString> TabTeste::assinaturaDeProducao() {
-    const comandos::AssinaturaDoTeste assinatura = comandos::assinaturaDeProducao(
+    const comandos::AssinaturaLida assinatura = comandos::assinaturaDeProducao(
         FFimAFim->assinatura(), FFimAFim->formaDeEnvio() == TFFimAFim::Arquivo);
     if (assinatura.recusa) {
         servicos_.ui().mensagem(*assinatura.recusa);

@@ -134,13 +134,17 @@ ConfRedeLida lerConfRede(const QString& pasta) {
     if (arquivo.error() != QFileDevice::NoError)
         return {std::nullopt, falha};
 
+    return {semQuebrasDeLinha(bytes), QString()};
+}
+
+QByteArray semQuebrasDeLinha(const QByteArray& bytes) {
     // Line by line, nothing between the lines: LF, CR LF and a lone CR end a line.
     QByteArray linha;
     linha.reserve(bytes.size());
     for (const char c : bytes)
         if (c != '\n' && c != '\r')
             linha.append(c);
-    return {linha, QString()};
+    return linha;
 }
 
 } // namespace settings

@@ -41,4 +41,7 @@ struct ConfRedeLida {
 };
 ConfRedeLida lerConfRede(const QString& pasta);
 
+// A document's bytes as they are sent: every line break (LF, CR LF, a lone CR) dropped.
+QByteArray semQuebrasDeLinha(const QByteArray& bytes);
+
 } // namespace settings
