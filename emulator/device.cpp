@@ -131,7 +131,7 @@ std::string callDevice(Fn fn, int session, const Operation& op) {
             return formatAnswer(session, fi.layout,
                                 makeAnswer(fi.functionClass, 99,
                                            "não foi possível gravar o estado do SAT na pasta " +
-                                               printable(home.string(), 200)));
+                                               printable(platform::utf8Path(home), 200)));
 
         std::string sent = text;
         if (fn == Fn::ExtrairLogs && !a.data.empty() && a.code == "15000") {

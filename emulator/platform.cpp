@@ -81,6 +81,11 @@ std::filesystem::path libraryDirectory() {
 #endif
 }
 
+std::string utf8Path(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::optional<std::filesystem::path> environmentPath(const char* name) {
 #if defined(_WIN32)
     std::wstring wname(name, name + std::char_traits<char>::length(name));

@@ -19,6 +19,10 @@ LocalTime now();
 long long toEpochSeconds(const LocalTime& t);
 // Folder that holds the loaded library file (empty if it cannot be told).
 std::filesystem::path libraryDirectory();
+// The path as UTF-8 text, as the device's answers carry it. path::string() would give
+// the system's code page on Windows, where a folder such as "Área de Trabalho" or one
+// with a character outside it would come out mangled or not at all.
+std::string utf8Path(const std::filesystem::path& path);
 // Value of an environment variable, if set and not empty.
 std::optional<std::filesystem::path> environmentPath(const char* name);
 unsigned long processId();

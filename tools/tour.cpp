@@ -356,7 +356,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "uso: %s PASTA_DAS_IMAGENS\n", argv[0]);
         return 2;
     }
-    const QDir saida(QString::fromLocal8Bit(argv[1]));
+    // The arguments as Qt reads them: on Windows from the wide command line, whole in a
+    // folder whose name the system's code page lacks.
+    const QDir saida(QCoreApplication::arguments().at(1));
     if (!saida.mkpath(QStringLiteral("."))) {
         std::fprintf(stderr, "não foi possível criar %s\n", argv[1]);
         return 1;
@@ -364,8 +366,9 @@ int main(int argc, char* argv[]) {
 
     // A factory device of its own, in a folder laid out as the console's: the library
     // under the name the console loads, the settings files start-up writes.
+    // The device keeps its state beside its library file, in this folder.
     QTemporaryDir pasta;
-    qputenv("SATEMU_HOME", QFile::encodeName(pasta.path()));
+    qunsetenv("SATEMU_HOME");
     // A link on Linux; on Windows a copy (a loader follows no .lnk shortcut).
 #if defined(Q_OS_WIN)
     if (!QFile::copy(QStringLiteral(SATEMU_BIBLIOTECA), pasta.filePath(QStringLiteral("SAT_x64.DLL")))) {

@@ -1,5 +1,7 @@
 #include "platform/diagnostico.h"
 
+#include "platform/platform.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -126,7 +128,7 @@ std::optional<std::vector<unsigned char>> inicioDoArquivo(std::ifstream& arquivo
 } // namespace
 
 bool dllX86De32Bits(const std::string& caminho) {
-    std::ifstream arquivo(caminho, std::ios::binary);
+    std::ifstream arquivo(caminhoNativo(caminho), std::ios::binary);
     const auto inicio = arquivo ? inicioDoArquivo(arquivo) : std::nullopt;
     const auto cabecalho = inicio ? lerCabecalho(*inicio) : std::nullopt;
     return cabecalho && cabecalho->formato == Formato::Pe && cabecalho->alvo.bits == 32 &&
@@ -134,7 +136,7 @@ bool dllX86De32Bits(const std::string& caminho) {
 }
 
 std::string causaDaFalhaDeCarga(const std::string& caminho, const std::string& mensagem, int bits) {
-    std::ifstream arquivo(caminho, std::ios::binary);
+    std::ifstream arquivo(caminhoNativo(caminho), std::ios::binary);
     if (!arquivo) {
         const int erro = errno;
         return "O arquivo não pode ser lido (" + std::string(std::strerror(erro)) + ").";

@@ -1,11 +1,20 @@
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 // What differs between Windows and POSIX systems, behind plain C++ types so that the
 // Windows half needs nothing but Win32. Paths and texts are UTF-8.
 namespace platform {
+
+// The path `utf8` names, for the standard library's files and folders. A path made
+// from a plain std::string would be taken in the system's code page on Windows, so no
+// folder with an accent (C:\Users\Conceição\...) could be opened; made from UTF-8 text
+// it opens by its wide-character name there, and as the same bytes elsewhere.
+inline std::filesystem::path caminhoNativo(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
 
 // A failed system call: the system's error code beside its own text (UTF-8). Not a
 // std::system_error, whose text would repeat the system's words in the ANSI code page.

@@ -1,6 +1,7 @@
 // The cause of a failed library load, read from the file's header and the loader's
 // message: each kind of wrong file gets its own plain sentence.
 #include "cabecalhope.h"
+#include "pastadousuario.h"
 #include "platform/diagnostico.h"
 #include "platform/platform.h"
 
@@ -19,6 +20,8 @@ private slots:
     void dllX86De32Bits();
     void causaVistaPeloHospedeiroDe32Bits();
     void simboloAusente();
+    void emPastasDoUsuario_data();
+    void emPastasDoUsuario();
 };
 
 namespace {
@@ -181,6 +184,51 @@ void TestDiagnostico::simboloAusente() {
     QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(
                  SATTESTE_COMPLETA, std::string(SATTESTE_COMPLETA) + ": undefined symbol: usb_open")),
              QStringLiteral("Ela precisa da função usb_open, que nenhuma biblioteca carregada oferece."));
+}
+
+void TestDiagnostico::emPastasDoUsuario_data() {
+    QTest::addColumn<QString>("nome");
+    for (const pastadousuario::Tipo& tipo : pastadousuario::tipos())
+        QTest::newRow(tipo.etiqueta) << tipo.nome;
+}
+
+// The header is read wherever the library sits: a 32-bit DLL is told apart, a wrong
+// file is named for what it is, and the right one loads, in a folder whose name has
+// accents or letters outside the system's code page as in any other.
+void TestDiagnostico::emPastasDoUsuario() {
+    QFETCH(QString, nome);
+    const pastadousuario::Pasta pasta(nome);
+    QVERIFY(pasta.isValid());
+    auto gravarNaPasta = [&pasta](const QString& arquivo, const QByteArray& dados) {
+        QFile f(pasta.filePath(arquivo));
+        return f.open(QIODevice::WriteOnly) && f.write(dados) == dados.size() ? f.fileName().toStdString()
+                                                                             : std::string();
+    };
+
+    const std::string de32Bits = gravarNaPasta(QStringLiteral("SAT.DLL"), cabecalhoPe(0x014c));
+    QVERIFY(!de32Bits.empty());
+    QVERIFY(platform::dllX86De32Bits(de32Bits));
+
+    const std::string texto = gravarNaPasta(QStringLiteral("SAT_x64.DLL"), "não sou uma biblioteca\n");
+    QVERIFY(!texto.empty());
+    QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(texto, "")),
+             QStringLiteral("O arquivo não é uma biblioteca."));
+
+    const std::string ausente = pasta.filePath(QStringLiteral("nada.dll")).toStdString();
+    QVERIFY(QString::fromStdString(platform::causaDaFalhaDeCarga(ausente, ""))
+                .startsWith(QStringLiteral("O arquivo não pode ser lido (")));
+
+    const std::string deVerdade = gravarNaPasta(QStringLiteral("SAT_x64.DLL"), bibliotecaDeVerdade());
+    QVERIFY(!deVerdade.empty());
+    QCOMPARE(QString::fromStdString(platform::causaDaFalhaDeCarga(deVerdade, "")), QString());
+    platform::BibliotecaDinamica biblioteca;
+    std::string motivo;
+    QVERIFY2(biblioteca.abrir(deVerdade, motivo), motivo.c_str());
+    QVERIFY(biblioteca.simbolo("ConsultarSAT") != nullptr);
+#ifdef Q_OS_WIN
+    QCOMPARE(QString::fromStdString(platform::versaoDoArquivo(deVerdade)), QStringLiteral("2.1.0"));
+#endif
+    biblioteca.fechar(); // a loaded DLL keeps its folder from being removed on Windows
 }
 
 QTEST_APPLESS_MAIN(TestDiagnostico)
