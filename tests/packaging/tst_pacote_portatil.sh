@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The portable folder as a technician receives it: packed by CPack from the build
-# tree, unpacked in a new folder, moved elsewhere (under names with blanks), and
-# started through its launcher from another folder, under a virtual X display. The
-# console must start with its caption, consult the emulated device when its first
-# side-bar button is pressed, end on "Sair", and leave every file beside itself.
+# tree, unpacked in a new folder, moved elsewhere (under names with blanks, accents and
+# letters outside Latin-1), and started through its launcher from another folder,
+# under a virtual X display. The console must start with its caption, consult the
+# emulated device when its first side-bar button is pressed, end on "Sair", and leave
+# every file beside itself; the command line beside it must live a short device life
+# with all its files in that folder.
 #
 #   tst_pacote_portatil.sh BUILD_DIR VERSION
 set -euo pipefail
 este=$(readlink -f "$0")
+source "$(dirname "$este")/vida_cli.sh"
 
 falha() {
     echo "FAIL: $*" >&2
@@ -61,8 +64,8 @@ nome=$(basename "${pacotes[0]}" .tar.gz)
 mkdir "$tmp/novo"
 tar -xzf "${pacotes[0]}" -C "$tmp/novo"
 [ "$(ls -A "$tmp/novo")" = "$nome" ] || falha "the archive does not hold the one folder $nome"
-mkdir "$tmp/outro lugar"
-pasta="$tmp/outro lugar/Console SAT"
+mkdir -p "$tmp/outro lugar/Área de Trabalho"
+pasta="$tmp/outro lugar/Área de Trabalho/Console SAT Łódź ação"
 mv "$tmp/novo/$nome" "$pasta"
 
 for f in ativacao-sat ativacao-sat-cli sat-host ativacao-sat.sh; do
@@ -96,4 +99,7 @@ done
 consulta=$("$pasta/ativacao-sat-cli" consultar 2>&1) || falha "ativacao-sat-cli consultar failed: $consulta"
 [ "$consulta" = "SAT em operação" ] || falha "ativacao-sat-cli consultar said: $consulta"
 [ -z "$(ls -A "$tmp/trabalho")" ] || falha "the command line left files where it was started: $(ls -A)"
-echo "PASS: $nome unpacked, started, consulted the device, ended; its files are beside it"
+vida_da_linha_de_comando "$pasta" "$(dirname "$este")/../../docs/assinatura-teste.txt" "$pasta/ativacao-sat-cli"
+[ -z "$(ls -A "$tmp/trabalho")" ] || falha "the command line left files where it was started: $(ls -A)"
+echo "PASS: $nome unpacked under \"$pasta\", started, consulted the device, ended; its files are beside it;" \
+    "the command line lived a device life there"
