@@ -40,6 +40,27 @@ ensure_packages() {
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# wine_profile WINE PREFIX LOG: makes the Wine profile PREFIX (a few seconds, so that
+# no test's timeout pays for it), or makes it again when the Wine packages changed
+# since: a profile made before wine32 was installed cannot start 32-bit programs
+# ("could not load kernel32.dll"). The list of Wine's packages is kept beside it.
+wine_profile() {
+    local wine="$1" prefix="$2" log="$3" pacotes
+    pacotes=$(dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' 2>/dev/null | sort)
+    if [ -f "$prefix/system.reg" ] && [ "$(cat "$prefix/.pacotes-do-wine" 2>/dev/null)" = "$pacotes" ]; then
+        return 0
+    fi
+    if [ -e "$prefix" ]; then
+        echo "Making the Wine profile in $prefix again: Wine's packages changed since it was made"
+        rm -rf "$prefix"
+    else
+        echo "Creating the Wine profile in $prefix"
+    fi
+    WINEPREFIX="$prefix" "$wine" wineboot --init >"$log" 2>&1
+    WINEPREFIX="$prefix" "$(dirname "$wine")/wineserver" -w
+    printf '%s\n' "$pacotes" >"$prefix/.pacotes-do-wine"
+}
+
 # configure_and_build BUILD_DIR [cmake options...]
 configure_and_build() {
     local dir="$1"

@@ -34,15 +34,11 @@ fi
 configure_and_build "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-w64-i686.cmake" \
     -DSATCONSOLE_BUILD_CONSOLE=OFF -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_WERROR=ON
 
-# A Wine profile of this tree's own, made once before the tests run, so that no test's
-# timeout pays for it; no display, no .NET or HTML engine.
+# A Wine profile of this tree's own, made before the tests run; no display, no .NET or
+# HTML engine.
 export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-WINE=/usr/lib/wine/wine
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the Wine profile in $WINEPREFIX"
-    "$WINE" wineboot --init >"$BUILD_DIR/wineboot.log" 2>&1
-fi
+wine_profile /usr/lib/wine/wine "$WINEPREFIX" "$BUILD_DIR/wineboot.log"
 
 cd "$BUILD_DIR"
 status=0
