@@ -1,9 +1,9 @@
 #pragma once
 
-#include "nucleo/caminhosat.h"
-#include "nucleo/estado.h"
-#include "nucleo/interacao.h"
-#include "nucleo/servicos.h"
+#include "core/caminhosat.h"
+#include "core/estado.h"
+#include "core/interacao.h"
+#include "widgets/servicos.h"
 #include "sat/funcoessat.h"
 #include "settings/parameterstore.h"
 

@@ -1,8 +1,8 @@
 // associar: the commercial application's signature, from the command line or a file.
 #include "cli/codigo.h"
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
-#include "nucleo/texto.h"
+#include "operations/operacoes.h"
+#include "core/texto.h"
 #include "validation/cnpj.h"
 
 namespace cli {

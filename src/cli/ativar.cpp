@@ -1,8 +1,8 @@
 // ativar: the activation, the code typed twice at a terminal.
 #include "cli/codigo.h"
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
-#include "nucleo/texto.h"
+#include "operations/operacoes.h"
+#include "core/texto.h"
 
 namespace cli {
 

@@ -1,6 +1,6 @@
 // atualizar: "Atualizar SW Básico".
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 
 namespace cli {
 

@@ -1,6 +1,6 @@
 // bloquear: "Bloquear" of the block page.
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 
 namespace cli {
 

@@ -1,6 +1,6 @@
 #include "cli/carregamento.h"
 
-#include "nucleo/carga.h"
+#include "core/carga.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "cli/codigo.h"
 
-#include "nucleo/texto.h"
+#include "core/texto.h"
 
 #include <QDir>
 #include <QFile>

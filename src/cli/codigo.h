@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 
 #include <QCommandLineParser>
 #include <QString>

@@ -2,8 +2,8 @@
 
 #include "cli/codigo.h"
 #include "cli/respostajson.h"
-#include "comandos/teste.h"
-#include "nucleo/texto.h"
+#include "operations/teste.h"
+#include "core/texto.h"
 #include "sat/resposta.h"
 #include "settings/atomicfile.h"
 

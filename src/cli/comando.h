@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/escrita.h"
-#include "nucleo/caminhosat.h"
+#include "core/caminhosat.h"
 
 #include <functional>
 #include <optional>

@@ -1,6 +1,6 @@
 // consultar: whether the device is in operation, as "Consultar SAT" shows it.
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 #include "sat/resposta.h"
 
 namespace cli {

@@ -2,7 +2,7 @@
 // for OK on its warning, the command line asks for --confirmar and shows the warning
 // without it.
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 
 namespace cli {
 

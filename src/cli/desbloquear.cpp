@@ -1,6 +1,6 @@
 // desbloquear: "Desbloquear" of the block page.
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 
 namespace cli {
 

@@ -8,7 +8,7 @@
 // scripts, remote shells and monitors. One subcommand per operation (each in its own
 // file, listed in subcomandos.h); the library is found and loaded as the window does,
 // through the same helper; each operation checks, sends and reads its answer with the
-// same code as its page (src/comandos).
+// same code as its page (src/operations).
 namespace cli {
 
 // The subcommands, in the order the help lists them.

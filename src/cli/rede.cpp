@@ -1,7 +1,7 @@
 // rede: the network settings sent to the device, in the document the page writes.
 #include "cli/codigo.h"
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
 #include "settings/confrede.h"
 #include "settings/parameterstore.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nucleo/caminhosat.h"
+#include "core/caminhosat.h"
 
 #include <QByteArrayList>
 #include <QJsonObject>

@@ -2,8 +2,8 @@
 #include "cli/codigo.h"
 #include "cli/comando.h"
 #include "cli/respostajson.h"
-#include "comandos/operacoes.h"
-#include "comandos/teste.h"
+#include "operations/operacoes.h"
+#include "operations/teste.h"
 #include "sat/resposta.h"
 
 namespace cli {

@@ -1,10 +1,9 @@
 // status: the device's operational status, as the page's report or, with --json, each
 // field named and read.
-#include "comandos/status.h"
-
 #include "cli/codigo.h"
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
+#include "operations/operacoes.h"
+#include "operations/status.h"
 #include "sat/resposta.h"
 
 namespace cli {

@@ -1,10 +1,10 @@
 // teste: the end-to-end tests, the CF-e shown indented and kept in CFe.xml.
-#include "comandos/teste.h"
+#include "operations/teste.h"
 
 #include "cli/codigo.h"
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
-#include "nucleo/texto.h"
+#include "operations/operacoes.h"
+#include "core/texto.h"
 #include "sat/resposta.h"
 
 namespace cli {

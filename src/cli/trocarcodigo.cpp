@@ -1,8 +1,8 @@
 // trocar-codigo: the current (or emergency) code and the new one, typed twice.
 #include "cli/codigo.h"
 #include "cli/comando.h"
-#include "comandos/operacoes.h"
-#include "nucleo/texto.h"
+#include "operations/operacoes.h"
+#include "core/texto.h"
 #include "sat/resposta.h"
 
 namespace cli {
