@@ -8,8 +8,8 @@
 // process's peak resident size (reset through /proc/self/clear_refs) over one run of
 // the path, divided by the log's size. Large blocks are mapped and unmapped on their
 // own (a fixed mmap threshold), so freed memory does not hide in the heap.
-#include "comandos/conteudolog.h"
-#include "operations/memolinhas.h"
+#include "operations/conteudolog.h"
+#include "widgets/memolinhas.h"
 #include "sat/resposta.h"
 
 #include <benchmark/benchmark.h>

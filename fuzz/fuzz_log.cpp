@@ -11,10 +11,10 @@
 // Properties: the whole log is its text plus the hyphen line; the SuperLog section is
 // the one a plain line-by-line search finds; the memo keeps every line exactly as it
 // came, shows no line longer than its limit and none that the widget would break.
-#include "nucleo/linhaslongas.h"
+#include "core/linhaslongas.h"
 #include "comum.h"
-#include "comandos/conteudolog.h"
-#include "operations/memolinhas.h"
+#include "operations/conteudolog.h"
+#include "widgets/memolinhas.h"
 
 #include <cstring>
 #include <QByteArray>

@@ -7,7 +7,7 @@
 // of the answer's fields from the 6th to the 6th from last, its line breaks counted as
 // separators.
 #include "comum.h"
-#include "comandos/teste.h"
+#include "operations/teste.h"
 #include "sat/resposta.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // The status report's lines from any answer: one line per field from position 5,
 // each value in column 21 behind its name and full stops.
 #include "comum.h"
-#include "comandos/status.h"
+#include "operations/status.h"
 #include "sat/resposta.h"
 
 #include <QByteArray>

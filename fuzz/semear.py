@@ -21,7 +21,7 @@ def gravar(alvo, nome, dados):
         f.write(dados)
 
 
-# The library's answers (tests/sat/tst_resposta.cpp, tests/operations/).
+# The library's answers (tests/sat/tst_resposta.cpp, tests/pages/).
 respostas = {
     "vazia": b"",
     "sem-separador": b"08000",
@@ -42,7 +42,7 @@ respostas = {
 for nome, dados in respostas.items():
     gravar("resposta", nome, dados)
 
-# Status answers (tests/operations/tst_status.cpp).
+# Status answers (tests/pages/tst_status.cpp).
 status = [b"900004019", b"DHCP", b"192.168.1.10", b"00:11:22:33:44:55", b"255.255.255.0", b"192.168.1.1",
           b"8.8.8.8", b"8.8.4.4", "Conectado à SEFAZ".encode(), b"ALTO", b"4 GB", b"26 MB", b"20240315143005",
           b"01.00.00", b"00.07", b"35240311222333000181590000040190000011234567", b"000000", b"000000",
@@ -188,7 +188,7 @@ gravar("satemu", "estado-a-mao", serie(0, passo(17, b"SATEMU-ESTADO 1\nserie=900
 gravar("satemu", "falhas", serie(1, passo(18, b"code.ConsultarSAT=08098\ncode_count=1\nmalformed=bad_utf8\n"
                                               b"sefaz_code=1\nalert=0001\n"), passo(3), passo(9, b"", CODIGO)))
 
-# Session queries and sales (tests/operations/tst_consultasessao.cpp): the answer as
+# Session queries and sales (tests/pages/tst_consultasessao.cpp): the answer as
 # the device gives it, the CF-e in Base64 in field 6 (split over two fields, too).
 CFE_VENDA = base64.b64encode(venda())
 meio = len(CFE_VENDA) // 2

@@ -8,8 +8,8 @@
 //   tour OUTPUT_FOLDER
 #include "app/aplicacao.h"
 #include "app/tfativacao.h"
-#include "nucleo/interacao.h"
-#include "nucleo/linhaslongas.h"
+#include "core/interacao.h"
+#include "core/linhaslongas.h"
 #include "settings/checkconfigs.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "app/aplicacao.h"
 
-#include "operations/pagina.h"
+#include "widgets/pagina.h"
 
 #include <QMessageBox>
 

@@ -1,7 +1,7 @@
 #include "app/interacaoqt.h"
 
 #include "app/aplicacao.h"
-#include "nucleo/linhaslongas.h"
+#include "core/linhaslongas.h"
 
 #include "platform/platform.h"
 

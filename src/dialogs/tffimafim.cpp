@@ -1,9 +1,9 @@
 #include "dialogs/tffimafim.h"
 
-#include "nucleo/estado.h"
-#include "nucleo/interacao.h"
+#include "core/estado.h"
+#include "core/interacao.h"
 #include "dialogs/natela.h"
-#include "operations/pagina.h"
+#include "widgets/pagina.h"
 #include "settings/parameterstore.h"
 
 #include <QButtonGroup>

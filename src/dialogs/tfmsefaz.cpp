@@ -1,6 +1,6 @@
 #include "dialogs/tfmsefaz.h"
 
-#include "nucleo/linhaslongas.h"
+#include "core/linhaslongas.h"
 #include "dialogs/natela.h"
 
 #include <QPlainTextEdit>

@@ -1,9 +1,9 @@
 #include "dialogs/tfvalida.h"
 
-#include "nucleo/estado.h"
-#include "nucleo/texto.h"
+#include "core/estado.h"
+#include "core/texto.h"
 #include "dialogs/natela.h"
-#include "operations/pagina.h"
+#include "widgets/pagina.h"
 
 #include <QLineEdit>
 #include <QPushButton>

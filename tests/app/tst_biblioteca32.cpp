@@ -4,7 +4,7 @@
 // does (a 32-bit DLL cannot be loaded on Linux).
 #include "app/tfativacao.h"
 #include "cabecalhope.h"
-#include "nucleo/carga.h"
+#include "core/carga.h"
 #include "interacaoroteirizada.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/tfativacao.h"
 #include "bibliotecaroteirizada.h"
 #include "interacaoroteirizada.h"
-#include "operations/tabduvra.h"
+#include "pages/tabduvra.h"
 #include "sat/resposta.h"
 
 #include <QApplication>

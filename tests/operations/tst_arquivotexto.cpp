@@ -1,5 +1,5 @@
 // The signature file: read in the 8-bit code page with its line breaks dropped.
-#include "comandos/arquivotexto.h"
+#include "operations/arquivotexto.h"
 
 #include <QFile>
 #include <QTemporaryDir>

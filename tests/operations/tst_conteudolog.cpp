@@ -1,9 +1,9 @@
 // The log page's text, without the page: the whole log or its last SuperLog section as
 // the memo shows it, and the memo used as a list of lines, saved with CR LF.
 
-#include "nucleo/linhaslongas.h"
-#include "comandos/conteudolog.h"
-#include "operations/memolinhas.h"
+#include "core/linhaslongas.h"
+#include "operations/conteudolog.h"
+#include "widgets/memolinhas.h"
 #include "platform/codepage.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nucleo/interacao.h"
+#include "core/interacao.h"
 
 #include <QList>
 #include <QString>

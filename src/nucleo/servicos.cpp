@@ -1,8 +1,0 @@
-#include "nucleo/servicos.h"
-
-#include <QAbstractButton>
-
-void ServicosDaPagina::aoClicar(QAbstractButton* botao, std::function<void()> comando) {
-    QObject::connect(botao, &QAbstractButton::clicked, botao,
-                     [this, comando = std::move(comando)] { protegido(comando); });
-}
