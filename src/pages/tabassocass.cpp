@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace {
 
@@ -25,7 +24,7 @@ constexpr int porArquivo = 1;
 
 } // namespace
 
-TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabAssocAss");
     pagina::criarPainelTitulo(this, "Panel5", QStringLiteral("ASSOCIAR APLIC. COMERCIAL"));
 
@@ -88,11 +87,7 @@ TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     setTabOrder(Button3, BitAssociar);
 }
 
-void TabAssocAss::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        TabAssocAssShow();
-}
+void TabAssocAss::aoMostrar() { TabAssocAssShow(); }
 
 void TabAssocAss::TabAssocAssShow() {
     EdtCodAtiv3->setFocus();
@@ -105,7 +100,7 @@ void TabAssocAss::BtnAssocAssinClick() {
     EdtCNPJSw->setText(cds.text(u"CNPJSH"));
     // Whichever way of sending is chosen: the stored signature is the text sent last.
     EdtAssinatura->setText(cds.text(u"Assinatura"));
-    servicos_.selecionarPagina(3);
+    servicos_.selecionarPagina(Pagina::TabAssocAss);
 }
 
 void TabAssocAss::rgAssinaturaClick(int item) {
@@ -186,10 +181,8 @@ void TabAssocAss::BitAssociarClick() {
     pagina::ignorarFalhas([&] {
         // The message is read first: a short answer enables nothing and shows nothing.
         const QString mensagem = comandos::mensagemDaAssociacao(campos);
-        if (campos[1] == comandos::associado) {
-            servicos_.botaoLateral(QStringLiteral("BtnTestefimafim"))->setEnabled(true);
-            servicos_.botaoLateral(QStringLiteral("BitAtualizaSW"))->setEnabled(true);
-        }
+        for (const QString& nome : comandos::botoesDesbloqueados(comandos::Desbloqueio::Associacao, campos[1]))
+            servicos_.botaoLateral(nome)->setEnabled(true);
         servicos_.ui().mensagem(mensagem);
     });
     servicos_.MostraMSefaz(campos);

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,7 +28,7 @@ const QString mensagemEspera = QStringLiteral("Por favor aguarde.\n\rEsta funç�
 
 } // namespace
 
-TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabAtivar");
     pagina::criarPainelTitulo(this, "Panel3", QStringLiteral("ATIVAÇÃO DO SAT"));
 
@@ -96,11 +95,7 @@ TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : QWidget(pare
     setTabOrder(cbo, BtnAtivar);
 }
 
-void TabAtivar::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        TabAtivarShow();
-}
+void TabAtivar::aoMostrar() { TabAtivarShow(); }
 
 void TabAtivar::TabAtivarShow() { EdtCodAtiv2->setFocus(); }
 
@@ -126,7 +121,7 @@ void TabAtivar::BtnAtivacaoClick() {
     bool numero = false;
     const int uf = cds.integer(u"UF", &numero);
     cbo->setCurrentIndex(numero && uf >= 0 && uf < cbo->count() ? uf : -1);
-    servicos_.selecionarPagina(2);
+    servicos_.selecionarPagina(Pagina::TabAtivar);
 }
 
 void TabAtivar::falhaNaVerificacao(const QString& mensagem, std::initializer_list<QLineEdit*> esvaziar, QWidget* foco) {
@@ -174,13 +169,8 @@ void TabAtivar::BitAtivaSATClick() {
     const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
         const QByteArray& resultado = sat::campo(campos, 1);
-        if (resultado == comandos::ativado) {
-            for (const char* nome : {"BtnAssocAssin", "BtnBloquearSAT", "BtnCodAtivacao", "BtnTestefimafim",
-                                     "BitAtualizaSW", "BitBtnStatus", "BitLogs"})
-                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
-        } else if (resultado != "04098") {
-            servicos_.botaoLateral(QStringLiteral("BtnCodAtivacao"))->setEnabled(true);
-        }
+        for (const QString& nome : comandos::botoesDesbloqueados(comandos::Desbloqueio::Ativacao, resultado))
+            servicos_.botaoLateral(nome)->setEnabled(true);
         servicos_.ui().mensagem(comandos::mensagemDaAtivacao(campos));
     });
     servicos_.MostraMSefaz(campos);

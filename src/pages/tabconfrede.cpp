@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace {
 
@@ -87,7 +86,7 @@ QPoint direita(int linha) {
 
 } // namespace
 
-TabConfRede::TabConfRede(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabConfRede::TabConfRede(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabConfRede");
     pagina::criarPainelTitulo(this, "Panel8", QStringLiteral("CONFIGURAÇÕES DE REDE"));
 
@@ -180,14 +179,10 @@ TabConfRede::TabConfRede(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     setTabOrder(LblEdtCodRede, BitBtn4);
 }
 
-void TabConfRede::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        servicos_.protegido([this] { TabConfRedeShow(); });
-}
+void TabConfRede::aoMostrar() { servicos_.protegido([this] { TabConfRedeShow(); }); }
 
 void TabConfRede::BtnConfRedeClick() {
-    servicos_.selecionarPagina(6);
+    servicos_.selecionarPagina(Pagina::TabConfRede);
 }
 
 void TabConfRede::TabConfRedeShow() {
