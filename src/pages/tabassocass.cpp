@@ -2,6 +2,7 @@
 
 #include "operations/operacoes.h"
 #include "core/caminhosat.h"
+#include "settings/campos.h"
 #include "widgets/servicos.h"
 #include "core/texto.h"
 #include "widgets/pagina.h"
@@ -96,10 +97,10 @@ void TabAssocAss::TabAssocAssShow() {
 void TabAssocAss::BtnAssocAssinClick() {
     const settings::ParameterStore& cds = servicos_.cds();
     EdtCodAtiv3->clear();
-    EdtCNPJContrib2->setText(cds.text(u"CNPJContribuinte"));
-    EdtCNPJSw->setText(cds.text(u"CNPJSH"));
+    EdtCNPJContrib2->setText(cds.text(settings::campo::CNPJContribuinte));
+    EdtCNPJSw->setText(cds.text(settings::campo::CNPJSH));
     // Whichever way of sending is chosen: the stored signature is the text sent last.
-    EdtAssinatura->setText(cds.text(u"Assinatura"));
+    EdtAssinatura->setText(cds.text(settings::campo::Assinatura));
     servicos_.selecionarPagina(Pagina::TabAssocAss);
 }
 
@@ -170,8 +171,8 @@ void TabAssocAss::BitAssociarClick() {
     // Remembered before the device is asked, whatever it answers.
     settings::ParameterStore& cds = servicos_.cds();
     cds.edit();
-    cds.setText(u"Assinatura", assinatura);
-    cds.setText(u"CNPJSH", cnpjSoftwareHouseDigitado);
+    cds.setText(settings::campo::Assinatura, assinatura);
+    cds.setText(settings::campo::CNPJSH, cnpjSoftwareHouseDigitado);
     cds.post();
 
     if (!comandos::associar(servicos_.caminho(), {contribuinte, softwareHouse, assinatura, codigo}))

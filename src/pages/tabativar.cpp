@@ -2,6 +2,7 @@
 
 #include "operations/operacoes.h"
 #include "core/caminhosat.h"
+#include "settings/campos.h"
 #include "widgets/servicos.h"
 #include "core/tabelauf.h"
 #include "core/texto.h"
@@ -115,11 +116,11 @@ void TabAtivar::BtnAtivacaoClick() {
     EdtCodAtiv2->clear();
     EdtCodAtiv2Conf->clear();
     selecionarTipoCertificado(0);
-    EdtCNPJContrib->setText(cds.text(u"CNPJContribuinte"));
+    EdtCNPJContrib->setText(cds.text(settings::campo::CNPJContribuinte));
     // A stored state that is not a whole number, or lies outside the table, leaves the
     // list without a selection rather than keeping the page from opening.
     bool numero = false;
-    const int uf = cds.integer(u"UF", &numero);
+    const int uf = cds.integer(settings::campo::uf, &numero);
     cbo->setCurrentIndex(numero && uf >= 0 && uf < cbo->count() ? uf : -1);
     servicos_.selecionarPagina(Pagina::TabAtivar);
 }
@@ -152,8 +153,8 @@ void TabAtivar::BitAtivaSATClick() {
     // Remembered before the device is asked, whatever it answers.
     settings::ParameterStore& cds = servicos_.cds();
     cds.edit();
-    cds.setText(u"CNPJContribuinte", pagina::digitos(EdtCNPJContrib));
-    cds.setInteger(u"UF", cbo->currentIndex());
+    cds.setText(settings::campo::CNPJContribuinte, pagina::digitos(EdtCNPJContrib));
+    cds.setInteger(settings::campo::uf, cbo->currentIndex());
     cds.post();
 
     if (!servicos_.ui().confirmar(mensagemEspera)) {
