@@ -14,19 +14,8 @@ install(TARGETS ativacao-sat ativacao-sat-cli sat-host RUNTIME DESTINATION .)
 # a link to a file that is not there is no library, and folders copied to removable
 # disks often cannot hold links. (Its version, which Linux reads from the name a link
 # points to, is therefore not shown on the first page.)
-install(FILES $<TARGET_FILE:satemu> DESTINATION . RENAME SAT_x64.DLL)
-# Stripped with the programs (`cmake --install --strip`, and CPack), which install(FILES)
-# alone would not do.
-install(CODE "set(SATCONSOLE_STRIP \"${CMAKE_STRIP}\")")
-install(CODE [[
-    if(CMAKE_INSTALL_DO_STRIP AND SATCONSOLE_STRIP)
-        execute_process(COMMAND "${SATCONSOLE_STRIP}" "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/SAT_x64.DLL"
-                        RESULT_VARIABLE resultado)
-        if(NOT resultado EQUAL 0)
-            message(FATAL_ERROR "could not strip SAT_x64.DLL")
-        endif()
-    endif()
-]])
+include(${PROJECT_SOURCE_DIR}/cmake/PackageDevice.cmake)
+satconsole_install_device()
 
 # The launcher that starts the console from its folder, the desktop entry that calls
 # it, and the entry's icon.

@@ -33,17 +33,8 @@ install(CODE "
 ")
 
 # The emulated device under the name the console loads (it carries its own runtime).
-install(FILES $<TARGET_FILE:satemu> DESTINATION . RENAME SAT_x64.DLL)
-install(CODE "set(SATCONSOLE_STRIP \"${CMAKE_STRIP}\")")
-install(CODE [[
-    if(CMAKE_INSTALL_DO_STRIP AND SATCONSOLE_STRIP)
-        execute_process(COMMAND "${SATCONSOLE_STRIP}" "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/SAT_x64.DLL"
-                        RESULT_VARIABLE resultado)
-        if(NOT resultado EQUAL 0)
-            message(FATAL_ERROR "could not strip SAT_x64.DLL")
-        endif()
-    endif()
-]])
+include(${PROJECT_SOURCE_DIR}/cmake/PackageDevice.cmake)
+satconsole_install_device()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME ativacao-sat)

@@ -21,6 +21,26 @@ FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINDOWS_BUILD_OPTIONS=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG=-O0 -DCMAKE_CXX_FLAGS_DEBUG=-O0
     -DSATCONSOLE_WERROR=ON)
 
+# windows_build BUILD_DIR WINE TOOLCHAIN [cmake options...]: configures and builds one
+# Windows tree (test-windows.sh, test-windows32.sh), makes its Wine profiles (wine_profile,
+# before the tests, so that no test's timeout pays for it) and runs its tests with the
+# arguments in CTEST_ARGS; the profiles' Wine server ends with them. The profiles are
+# those WINDOWS_PROFILES names: by default the tests' own with no display at all and
+# the one of the tests that draw on a virtual X display (the zip's console, the tour).
+windows_build() {
+    local dir="$1" wine="$2" toolchain="$3" status=0 profile profiles=("${WINDOWS_PROFILES[@]}")
+    shift 3
+    [ ${#profiles[@]} -gt 0 ] || profiles=(wineprefix-tela wineprefix)
+    configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${WINDOWS_BUILD_OPTIONS[@]}" "$@"
+    for profile in "${profiles[@]}"; do
+        wine_profile "$wine" "$dir/$profile" "$dir/$profile.log"
+        export WINEPREFIX="$dir/$profile"
+    done
+    (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" "${CTEST_ARGS[@]}") || status=$?
+    "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+    return "$status"
+}
+
 # ensure_packages PKG...: installs what is missing when run as root, otherwise
 # prints the exact command to run and stops.
 ensure_packages() {

@@ -22,24 +22,6 @@ fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
-# windows_build BUILD_DIR WINE TOOLCHAIN [cmake options...]: configures and builds one
-# Windows tree, makes its Wine profiles (wine_profile) and runs its tests; the
-# profiles' Wine server ends with them.
-windows_build() {
-    local dir="$1" wine="$2" toolchain="$3" status=0
-    shift 3
-    configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${WINDOWS_BUILD_OPTIONS[@]}" "$@"
-    # Two profiles: the tests' with no display at all, and the one of the tests that
-    # draw on a virtual X display (the zip's console, the tour).
-    local profile
-    for profile in wineprefix-tela wineprefix; do
-        wine_profile "$wine" "$dir/$profile" "$dir/$profile.log"
-    done
-    export WINEPREFIX="$dir/wineprefix"
-    (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" "${CTEST_ARGS[@]}") || status=$?
-    "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
-    return "$status"
-}
 CTEST_ARGS=("$@")
 
 # The 64-bit tree: with Qt for Windows the whole console, else only its Qt-free half.

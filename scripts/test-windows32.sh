@@ -31,18 +31,10 @@ if ! (instalar) >"$BUILD_DIR/packages.log" 2>&1; then
     exit 0
 fi
 
-configure_and_build "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$PROJECT_DIR/cmake/mingw-w64-i686.cmake" \
-    -DSATCONSOLE_BUILD_CONSOLE=OFF -DCMAKE_BUILD_TYPE=Debug -DSATCONSOLE_WERROR=ON
-
-# A Wine profile of this tree's own, made before the tests run; no display, no .NET or
-# HTML engine.
-export WINEPREFIX="$BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No display for these tests: one Wine profile of this tree's own, with no .NET or HTML
+# engine.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-wine_profile /usr/lib/wine/wine "$WINEPREFIX" "$BUILD_DIR/wineboot.log"
-
-cd "$BUILD_DIR"
-status=0
-ctest --output-on-failure "$@" || status=$?
-# This profile's Wine server, started by these tests, ends with them.
-/usr/lib/wine/wineserver -k 2>/dev/null || true
-exit "$status"
+WINDOWS_PROFILES=(wineprefix)
+CTEST_ARGS=("$@")
+windows_build "$BUILD_DIR" /usr/lib/wine/wine "$PROJECT_DIR/cmake/mingw-w64-i686.cmake" -DSATCONSOLE_BUILD_CONSOLE=OFF

@@ -72,20 +72,21 @@ struct Ligacao {
 };
 
 struct LinhaDePagina {
+    Pagina pagina;
     QWidget* (*criar)(ServicosDaPagina& servicos);
     std::array<Ligacao, 2> botoes;
 };
 
-template <typename Pagina>
+template <typename Classe>
 QWidget* criar(ServicosDaPagina& servicos) {
-    return new Pagina(servicos);
+    return new Classe(servicos);
 }
 
 template <typename>
 struct ClasseDoComando;
-template <typename Pagina>
-struct ClasseDoComando<void (Pagina::*)()> {
-    using Tipo = Pagina;
+template <typename Classe>
+struct ClasseDoComando<void (Classe::*)()> {
+    using Tipo = Classe;
 };
 
 // The page's own method for the button, e.g. comando<&TabAtivar::BtnAtivacaoClick>.
@@ -94,7 +95,8 @@ void comando(QWidget& pagina) {
     (static_cast<typename ClasseDoComando<decltype(Metodo)>::Tipo&>(pagina).*Metodo)();
 }
 
-// Page 7 is never selected and holds nothing but its frame.
+// TabCSR is never selected and holds nothing but its frame: it is there because the
+// pages after it keep their places, and their object names, in the page area.
 QWidget* criarTabCSR(ServicosDaPagina&) {
     auto* pagina = new QWidget;
     pagina::preparar(pagina, "TabCSR");
@@ -102,22 +104,34 @@ QWidget* criarTabCSR(ServicosDaPagina&) {
     return pagina;
 }
 
-// The one place that names the pages: in index order (a page is selected by its
-// position), each with the side-bar buttons that lead to it and what they do.
+// The one place that names the pages: each with the side-bar buttons that lead to it
+// and what they do, in the order of the page area.
 constexpr LinhaDePagina paginas[] = {
-    {criar<TabDuvra>, {{{"BtnPrincipal", comando<&TabDuvra::BtnPrincipalClick>}}}},
-    {criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
-    {criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
-    {criar<TabAssocAss>, {{{"BtnAssocAssin", comando<&TabAssocAss::BtnAssocAssinClick>}}}},
-    {criar<TabBloq>, {{{"BtnBloquearSAT", comando<&TabBloq::BtnBloquearSATClick>}}}},
-    {criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
-    {criar<TabConfRede>, {{{"BtnConfRede", comando<&TabConfRede::BtnConfRedeClick>}}}},
-    {criarTabCSR, {}},
-    {criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
-    {criar<TabLog>,
+    {Pagina::TabDuvra, criar<TabDuvra>, {{{"BtnPrincipal", comando<&TabDuvra::BtnPrincipalClick>}}}},
+    {Pagina::TabCodAtiva, criar<TabCodAtiva>, {{{"BtnCodAtivacao", comando<&TabCodAtiva::BtnCodAtivacaoClick>}}}},
+    {Pagina::TabAtivar, criar<TabAtivar>, {{{"BtnAtivacao", comando<&TabAtivar::BtnAtivacaoClick>}}}},
+    {Pagina::TabAssocAss, criar<TabAssocAss>, {{{"BtnAssocAssin", comando<&TabAssocAss::BtnAssocAssinClick>}}}},
+    {Pagina::TabBloq, criar<TabBloq>, {{{"BtnBloquearSAT", comando<&TabBloq::BtnBloquearSATClick>}}}},
+    {Pagina::TabTeste, criar<TabTeste>, {{{"BtnTestefimafim", comando<&TabTeste::BtnTestefimafimClick>}}}},
+    {Pagina::TabConfRede, criar<TabConfRede>, {{{"BtnConfRede", comando<&TabConfRede::BtnConfRedeClick>}}}},
+    {Pagina::TabCSR, criarTabCSR, {}},
+    {Pagina::TabStatus, criar<TabStatus>, {{{"BitBtnStatus", comando<&TabStatus::BitBtnStatusClick>}}}},
+    {Pagina::TabLog,
+     criar<TabLog>,
      {{{"BitLogs", comando<&TabLog::BitLogsClick>}, {"BitSuperLog", comando<&TabLog::BitSuperLogClick>}}}},
-    {criar<TavAtualizaSW>, {{{"BitAtualizaSW", comando<&TavAtualizaSW::BitAtualizaSWClick>}}}},
+    {Pagina::TavAtualizaSW, criar<TavAtualizaSW>,
+     {{{"BitAtualizaSW", comando<&TavAtualizaSW::BitAtualizaSWClick>}}}},
 };
+
+// A page's name is its place in the page area: the table lists them in that order.
+constexpr bool naOrdemDaAreaDePaginas() {
+    int indice = 0;
+    for (const LinhaDePagina& linha : paginas)
+        if (static_cast<int>(linha.pagina) != indice++)
+            return false;
+    return true;
+}
+static_assert(naOrdemDaAreaDePaginas(), "the page table is out of the page area's order");
 
 } // namespace
 
@@ -242,7 +256,7 @@ void TFAtivacao::FormCreate() {
         }
     }
 
-    selecionarPagina(0);
+    selecionarPagina(Pagina::TabDuvra);
     painelStatus_->clear();
     estado_.codigoativacao.clear();
 }
@@ -381,7 +395,7 @@ void TFAtivacao::MostraMSefaz(const QByteArrayList& campos) {
     ui_.executar(*FMSefaz);
 }
 
-void TFAtivacao::selecionarPagina(int indice) { PageControl->setCurrentIndex(indice); }
+void TFAtivacao::selecionarPagina(Pagina pagina) { PageControl->setCurrentIndex(static_cast<int>(pagina)); }
 
 QPushButton* TFAtivacao::botaoLateral(const QString& nome) { return findChild<QPushButton*>(nome); }
 

@@ -63,7 +63,7 @@ public:
     void mostrastatus(const QByteArray& mensagem) override;
     void MostraMSefaz(const QByteArrayList& campos) override;
     void mostrarValida() override;
-    void selecionarPagina(int indice) override;
+    void selecionarPagina(Pagina pagina) override;
     QPushButton* botaoLateral(const QString& nome) override;
     QWidget& janelaPrincipal() override { return *this; }
     void protegido(const std::function<void()>& comando) override;

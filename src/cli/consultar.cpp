@@ -21,7 +21,7 @@ public:
             return lerResposta(c, comandos::emOperacao, [](const QByteArrayList& campos) {
                 if (comandos::emOperacaoNaResposta(campos))
                     return QStringLiteral("SAT em operação");
-                if (campos.size() > 2 && campos[1] == "08097")
+                if (campos.size() > 2 && campos[1] == comandos::consultaComMensagem)
                     return QStringLiteral("SAT inoperante\n") + sat::mensagemResposta(campos);
                 return QStringLiteral("SAT inoperante");
             });

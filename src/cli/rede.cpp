@@ -2,6 +2,7 @@
 #include "cli/codigo.h"
 #include "cli/comando.h"
 #include "operations/operacoes.h"
+#include "settings/campos.h"
 #include "settings/confrede.h"
 #include "settings/parameterstore.h"
 
@@ -12,26 +13,26 @@ namespace {
 // The network settings as the page's lists and boxes give them, by the store's names.
 struct CampoDeRede {
     const char* opcao;
-    const char* campo;
+    QStringView campo;
 };
 constexpr CampoDeRede camposDeRede[] = {
-    {"interface", "tipoInter"},
-    {"ssid", "SSID"},
-    {"seguranca", "seg"},
-    {"chave", "codigo"},
-    {"tipo-lan", "tipoLan"},
-    {"ip", "lanIP"},
-    {"mascara", "lanMask"},
-    {"gateway", "lanGW"},
-    {"dns1", "lanDNS1"},
-    {"dns2", "lanDNS2"},
-    {"usuario", "usuario"},
-    {"senha", "senha"},
-    {"proxy", "proxy"},
-    {"proxy-ip", "proxy_ip"},
-    {"proxy-porta", "proxy_porta"},
-    {"proxy-usuario", "proxy_user"},
-    {"proxy-senha", "proxy_senha"},
+    {"interface", settings::campo::tipoInter},
+    {"ssid", settings::campo::SSID},
+    {"seguranca", settings::campo::seg},
+    {"chave", settings::campo::codigo},
+    {"tipo-lan", settings::campo::tipoLan},
+    {"ip", settings::campo::lanIP},
+    {"mascara", settings::campo::lanMask},
+    {"gateway", settings::campo::lanGW},
+    {"dns1", settings::campo::lanDNS1},
+    {"dns2", settings::campo::lanDNS2},
+    {"usuario", settings::campo::usuario},
+    {"senha", settings::campo::senha},
+    {"proxy", settings::campo::proxy},
+    {"proxy-ip", settings::campo::proxy_ip},
+    {"proxy-porta", settings::campo::proxy_porta},
+    {"proxy-usuario", settings::campo::proxy_user},
+    {"proxy-senha", settings::campo::proxy_senha},
 };
 
 class Rede final : public Comando {
@@ -78,12 +79,12 @@ public:
             !aberto)
             return Fim{ErroDeUso, aberto.message()};
         registro.edit();
-        registro.setText(u"tipoInter", QStringLiteral("ETHE"));
-        registro.setText(u"tipoLan", QStringLiteral("DHCP"));
-        registro.setText(u"proxy", QStringLiteral("0"));
+        registro.setText(settings::campo::tipoInter, QStringLiteral("ETHE"));
+        registro.setText(settings::campo::tipoLan, QStringLiteral("DHCP"));
+        registro.setText(settings::campo::proxy, QStringLiteral("0"));
         for (const CampoDeRede& campo : camposDeRede)
             if (p.isSet(QLatin1String(campo.opcao)))
-                registro.setText(QString::fromLatin1(campo.campo), p.value(QLatin1String(campo.opcao)));
+                registro.setText(campo.campo, p.value(QLatin1String(campo.opcao)));
         registro.post();
         const std::optional<QByteArray> documento = settings::documentoConfRede(registro);
         if (!documento)

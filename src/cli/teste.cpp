@@ -55,14 +55,11 @@ public:
             if (saida != Sucesso)
                 return saida;
             const QByteArray cfe = comandos::cfeDoTeste(sat::campos(c.caminho.retorno()));
-            QString documento;
-            for (const QString& linha : linhasDeTexto(sat::decodificar(cfe)))
-                documento += linha + QStringLiteral("\r\n");
             QString formatado;
             try {
-                formatado = sat::FormatXMLString(documento);
+                formatado = cfeIndentado(cfe);
             } catch (const std::exception&) {
-                formatado = documento; // not XML: shown as the device sent it
+                formatado = textoDoCfe(cfe); // not XML: shown as the device sent it
             }
             formatado.remove(u'\r');
             c.saida.insert(QStringLiteral("cfe"), formatado);

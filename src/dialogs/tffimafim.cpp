@@ -3,6 +3,7 @@
 #include "core/estado.h"
 #include "core/interacao.h"
 #include "dialogs/natela.h"
+#include "settings/campos.h"
 #include "widgets/pagina.h"
 #include "settings/parameterstore.h"
 
@@ -107,9 +108,9 @@ void TFFimAFim::showEvent(QShowEvent* evento) {
 void TFFimAFim::FormShow() {
     // What is stored wins over what was typed at the last showing; the IE and the form
     // of sending are not stored and stay as they were.
-    EdtCNPJContrib2->setText(cds_.text(u"CNPJContribuinte"));
-    EdtCNPJSw->setText(cds_.text(u"CNPJSH"));
-    EdtAssinatura->setText(cds_.text(u"Assinatura"));
+    EdtCNPJContrib2->setText(cds_.text(settings::campo::CNPJContribuinte));
+    EdtCNPJSw->setText(cds_.text(settings::campo::CNPJSH));
+    EdtAssinatura->setText(cds_.text(settings::campo::Assinatura));
     estado_.cancelado = 1;
     EdtCNPJContrib2->setFocus();
 }

@@ -23,6 +23,30 @@ constexpr qsizetype limiteAssinatura = 344;
 
 } // namespace
 
+QStringList botoesDesbloqueados(Desbloqueio operacao, const QByteArray& codigo) {
+    switch (operacao) {
+    case Desbloqueio::Ativacao:
+        if (codigo == ativado)
+            return {QStringLiteral("BtnAssocAssin"), QStringLiteral("BtnBloquearSAT"), QStringLiteral("BtnCodAtivacao"),
+                    QStringLiteral("BtnTestefimafim"), QStringLiteral("BitAtualizaSW"), QStringLiteral("BitBtnStatus"),
+                    QStringLiteral("BitLogs")};
+        // A refused activation still lets the user change the code, but for this answer.
+        if (codigo != ativacaoSemDesbloqueio)
+            return {QStringLiteral("BtnCodAtivacao")};
+        return {};
+    case Desbloqueio::TrocaDeCodigo:
+        if (codigo == codigoTrocado)
+            return {QStringLiteral("BtnTestefimafim"), QStringLiteral("BitBtnStatus"), QStringLiteral("BitLogs"),
+                    QStringLiteral("BtnAtivacao"), QStringLiteral("BtnAssocAssin")};
+        return {};
+    case Desbloqueio::Associacao:
+        if (codigo == associado)
+            return {QStringLiteral("BtnTestefimafim"), QStringLiteral("BitAtualizaSW")};
+        return {};
+    }
+    return {};
+}
+
 Recusa verificarCodigo(const QString& codigo, const QString& mensagem) {
     if (aparar(codigo).size() < 8)
         return mensagem;

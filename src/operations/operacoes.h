@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
+#include <QStringList>
 
 // What each device operation checks, sends and reads of the answer, with no window. The
 // pages and the command line both run these; each front end keeps only what is its own
@@ -27,6 +28,10 @@ inline constexpr char atualizado[] = "14000";
 inline constexpr char codigoTrocado[] = "18000";
 // A session query that returns a sale carries that sale's code.
 inline constexpr char vendaConcluida[] = "06000";
+// The consult's answer whose message is shown although the device is not in operation.
+inline constexpr char consultaComMensagem[] = "08097";
+// The activation's answer that unlocks nothing, not even the code change.
+inline constexpr char ativacaoSemDesbloqueio[] = "04098";
 
 // The messages of the checks made before anything is sent.
 inline const QString codigoCurto = QStringLiteral("Código de Ativação deve ter no mínimo 8 caracteres.");
@@ -59,6 +64,12 @@ inline const QString avisoDesativacao = QStringLiteral(
     "Clique OK para continuar.");
 inline const QString mensagemAtivado =
     QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.");
+
+// The operations whose answer unlocks side-bar buttons.
+enum class Desbloqueio { Ativacao, TrocaDeCodigo, Associacao };
+// The side-bar buttons (by their object names) that the answer code `codigo` of
+// `operacao` unlocks; none for most codes.
+QStringList botoesDesbloqueados(Desbloqueio operacao, const QByteArray& codigo);
 
 // The message of the first check that failed; nothing is sent then.
 using Recusa = std::optional<QString>;

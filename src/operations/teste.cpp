@@ -74,3 +74,12 @@ QByteArray conteudoCFe(const QByteArrayList& linhas) {
         bytes += linha + "\r\n";
     return bytes;
 }
+
+QString textoDoCfe(const QByteArray& cfe) {
+    QString documento;
+    for (const QString& linha : linhasDeTexto(sat::decodificar(cfe)))
+        documento += linha + QStringLiteral("\r\n");
+    return documento;
+}
+
+QString cfeIndentado(const QByteArray& cfe) { return sat::FormatXMLString(textoDoCfe(cfe)); }

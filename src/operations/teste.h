@@ -35,5 +35,11 @@ QStringList linhasDeTexto(const QString& texto);
 // two fields, then decoded (characters outside the alphabet are skipped).
 QByteArray cfeDaVenda(const QByteArray& retorno);
 
+// The test's CF-e (the device's bytes) as text: its lines decoded, each ended with CR LF.
+QString textoDoCfe(const QByteArray& cfe);
+// That text indented as the test page shows it (FormatXMLString); throws when it is not
+// well-formed XML.
+QString cfeIndentado(const QByteArray& cfe);
+
 // The bytes of CFe.xml: every line followed by CR LF, each byte as it was.
 QByteArray conteudoCFe(const QByteArrayList& linhas);

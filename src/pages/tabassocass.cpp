@@ -2,6 +2,7 @@
 
 #include "operations/operacoes.h"
 #include "core/caminhosat.h"
+#include "settings/campos.h"
 #include "widgets/servicos.h"
 #include "core/texto.h"
 #include "widgets/pagina.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr int porArquivo = 1;
 
 } // namespace
 
-TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabAssocAss");
     pagina::criarPainelTitulo(this, "Panel5", QStringLiteral("ASSOCIAR APLIC. COMERCIAL"));
 
@@ -88,11 +88,7 @@ TabAssocAss::TabAssocAss(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     setTabOrder(Button3, BitAssociar);
 }
 
-void TabAssocAss::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        TabAssocAssShow();
-}
+void TabAssocAss::aoMostrar() { TabAssocAssShow(); }
 
 void TabAssocAss::TabAssocAssShow() {
     EdtCodAtiv3->setFocus();
@@ -101,11 +97,11 @@ void TabAssocAss::TabAssocAssShow() {
 void TabAssocAss::BtnAssocAssinClick() {
     const settings::ParameterStore& cds = servicos_.cds();
     EdtCodAtiv3->clear();
-    EdtCNPJContrib2->setText(cds.text(u"CNPJContribuinte"));
-    EdtCNPJSw->setText(cds.text(u"CNPJSH"));
+    EdtCNPJContrib2->setText(cds.text(settings::campo::CNPJContribuinte));
+    EdtCNPJSw->setText(cds.text(settings::campo::CNPJSH));
     // Whichever way of sending is chosen: the stored signature is the text sent last.
-    EdtAssinatura->setText(cds.text(u"Assinatura"));
-    servicos_.selecionarPagina(3);
+    EdtAssinatura->setText(cds.text(settings::campo::Assinatura));
+    servicos_.selecionarPagina(Pagina::TabAssocAss);
 }
 
 void TabAssocAss::rgAssinaturaClick(int item) {
@@ -175,8 +171,8 @@ void TabAssocAss::BitAssociarClick() {
     // Remembered before the device is asked, whatever it answers.
     settings::ParameterStore& cds = servicos_.cds();
     cds.edit();
-    cds.setText(u"Assinatura", assinatura);
-    cds.setText(u"CNPJSH", cnpjSoftwareHouseDigitado);
+    cds.setText(settings::campo::Assinatura, assinatura);
+    cds.setText(settings::campo::CNPJSH, cnpjSoftwareHouseDigitado);
     cds.post();
 
     if (!comandos::associar(servicos_.caminho(), {contribuinte, softwareHouse, assinatura, codigo}))
@@ -186,10 +182,8 @@ void TabAssocAss::BitAssociarClick() {
     pagina::ignorarFalhas([&] {
         // The message is read first: a short answer enables nothing and shows nothing.
         const QString mensagem = comandos::mensagemDaAssociacao(campos);
-        if (campos[1] == comandos::associado) {
-            servicos_.botaoLateral(QStringLiteral("BtnTestefimafim"))->setEnabled(true);
-            servicos_.botaoLateral(QStringLiteral("BitAtualizaSW"))->setEnabled(true);
-        }
+        for (const QString& nome : comandos::botoesDesbloqueados(comandos::Desbloqueio::Associacao, campos[1]))
+            servicos_.botaoLateral(nome)->setEnabled(true);
         servicos_.ui().mensagem(mensagem);
     });
     servicos_.MostraMSefaz(campos);

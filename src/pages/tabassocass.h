@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "widgets/paginabase.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -11,7 +11,7 @@ class ServicosDaPagina;
 // Page 3, "ASSOCIAR APLIC. COMERCIAL": associates an activated device with the
 // commercial application, giving it the software house's CNPJ, the taxpayer's CNPJ
 // and the application's signature, typed in or read from a text file.
-class TabAssocAss final : public QWidget {
+class TabAssocAss final : public pagina::Base {
     Q_OBJECT
 public:
     explicit TabAssocAss(ServicosDaPagina& servicos, QWidget* parent = nullptr);
@@ -22,7 +22,7 @@ public:
     void BitAssociarClick();
 
 protected:
-    void showEvent(QShowEvent* evento) override;
+    void aoMostrar() override;
 
 private:
     void TabAssocAssShow();

@@ -2,6 +2,7 @@
 
 #include "operations/operacoes.h"
 #include "core/caminhosat.h"
+#include "settings/campos.h"
 #include "widgets/servicos.h"
 #include "core/tabelauf.h"
 #include "core/texto.h"
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,7 +29,7 @@ const QString mensagemEspera = QStringLiteral("Por favor aguarde.\n\rEsta funç�
 
 } // namespace
 
-TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabAtivar");
     pagina::criarPainelTitulo(this, "Panel3", QStringLiteral("ATIVAÇÃO DO SAT"));
 
@@ -96,11 +96,7 @@ TabAtivar::TabAtivar(ServicosDaPagina& servicos, QWidget* parent) : QWidget(pare
     setTabOrder(cbo, BtnAtivar);
 }
 
-void TabAtivar::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        TabAtivarShow();
-}
+void TabAtivar::aoMostrar() { TabAtivarShow(); }
 
 void TabAtivar::TabAtivarShow() { EdtCodAtiv2->setFocus(); }
 
@@ -120,13 +116,13 @@ void TabAtivar::BtnAtivacaoClick() {
     EdtCodAtiv2->clear();
     EdtCodAtiv2Conf->clear();
     selecionarTipoCertificado(0);
-    EdtCNPJContrib->setText(cds.text(u"CNPJContribuinte"));
+    EdtCNPJContrib->setText(cds.text(settings::campo::CNPJContribuinte));
     // A stored state that is not a whole number, or lies outside the table, leaves the
     // list without a selection rather than keeping the page from opening.
     bool numero = false;
-    const int uf = cds.integer(u"UF", &numero);
+    const int uf = cds.integer(settings::campo::uf, &numero);
     cbo->setCurrentIndex(numero && uf >= 0 && uf < cbo->count() ? uf : -1);
-    servicos_.selecionarPagina(2);
+    servicos_.selecionarPagina(Pagina::TabAtivar);
 }
 
 void TabAtivar::falhaNaVerificacao(const QString& mensagem, std::initializer_list<QLineEdit*> esvaziar, QWidget* foco) {
@@ -157,8 +153,8 @@ void TabAtivar::BitAtivaSATClick() {
     // Remembered before the device is asked, whatever it answers.
     settings::ParameterStore& cds = servicos_.cds();
     cds.edit();
-    cds.setText(u"CNPJContribuinte", pagina::digitos(EdtCNPJContrib));
-    cds.setInteger(u"UF", cbo->currentIndex());
+    cds.setText(settings::campo::CNPJContribuinte, pagina::digitos(EdtCNPJContrib));
+    cds.setInteger(settings::campo::uf, cbo->currentIndex());
     cds.post();
 
     if (!servicos_.ui().confirmar(mensagemEspera)) {
@@ -174,13 +170,8 @@ void TabAtivar::BitAtivaSATClick() {
     const QByteArrayList campos = sat::campos(servicos_.caminho().retorno());
     pagina::ignorarFalhas([&] {
         const QByteArray& resultado = sat::campo(campos, 1);
-        if (resultado == comandos::ativado) {
-            for (const char* nome : {"BtnAssocAssin", "BtnBloquearSAT", "BtnCodAtivacao", "BtnTestefimafim",
-                                     "BitAtualizaSW", "BitBtnStatus", "BitLogs"})
-                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
-        } else if (resultado != "04098") {
-            servicos_.botaoLateral(QStringLiteral("BtnCodAtivacao"))->setEnabled(true);
-        }
+        for (const QString& nome : comandos::botoesDesbloqueados(comandos::Desbloqueio::Ativacao, resultado))
+            servicos_.botaoLateral(nome)->setEnabled(true);
         servicos_.ui().mensagem(comandos::mensagemDaAtivacao(campos));
     });
     servicos_.MostraMSefaz(campos);

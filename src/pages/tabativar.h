@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "widgets/paginabase.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -11,7 +11,7 @@ class ServicosDaPagina;
 
 // Page 2, "ATIVAÇÃO DO SAT": puts a new device into service for a taxpayer's CNPJ
 // and state with the activation code the user chooses.
-class TabAtivar final : public QWidget {
+class TabAtivar final : public pagina::Base {
     Q_OBJECT
 public:
     explicit TabAtivar(ServicosDaPagina& servicos, QWidget* parent = nullptr);
@@ -24,7 +24,7 @@ public:
     QComboBox* cbo;
 
 protected:
-    void showEvent(QShowEvent* evento) override;
+    void aoMostrar() override;
 
 private:
     void TabAtivarShow();

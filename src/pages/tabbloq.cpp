@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* edit,
                       bool (*operacao)(CaminhoSat&, const QString&)) {
@@ -30,7 +29,7 @@ void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* edit,
     edit->clear();
 }
 
-TabBloq::TabBloq(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabBloq::TabBloq(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabBloq");
     pagina::criarPainelTitulo(this, "Panel6", QStringLiteral("BLOQUEAR/DESBLOQUEAR"));
 
@@ -65,17 +64,13 @@ TabBloq::TabBloq(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent),
     setTabOrder(BitBloquSAT, BitDesatSAT);
 }
 
-void TabBloq::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous())  // not when the window comes back from the task bar
-        TabBloqShow();
-}
+void TabBloq::aoMostrar() { TabBloqShow(); }
 
 void TabBloq::TabBloqShow() { EdtCodAtiv6->setFocus(); }
 
 void TabBloq::BtnBloquearSATClick() {
     EdtCodAtiv6->clear();
-    servicos_.selecionarPagina(4);
+    servicos_.selecionarPagina(Pagina::TabBloq);
 }
 
 void TabBloq::BitBloquSATClick() {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QWidget>
+#include "widgets/paginabase.h"
 
 class CaminhoSat;
 class QLineEdit;
@@ -19,7 +19,7 @@ void comandoComCodigo(ServicosDaPagina& servicos, QLineEdit* codigo,
 
 // Page 4, "BLOQUEAR/DESBLOQUEAR": the taxpayer's own block of the device, its removal,
 // and the start of a deactivation, which blocks the device after a warning.
-class TabBloq final : public QWidget {
+class TabBloq final : public pagina::Base {
     Q_OBJECT
 public:
     explicit TabBloq(ServicosDaPagina& servicos, QWidget* parent = nullptr);
@@ -32,7 +32,7 @@ public:
     void BitDesatSATClick();
 
 protected:
-    void showEvent(QShowEvent* evento) override;
+    void aoMostrar() override;
 
 private:
     // The page's show handler: the keyboard focus in the code box.

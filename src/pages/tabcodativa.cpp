@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 #include <exception>
 
@@ -22,7 +21,7 @@ const QString rotuloEmergencia = QStringLiteral("Digite o Código de Ativação 
 
 } // namespace
 
-TabCodAtiva::TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabCodAtiva::TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabCodAtiva");
     pagina::criarPainelTitulo(this, "Panel2", QStringLiteral("CÓDIGO DE ATIVAÇÃO"));
 
@@ -58,11 +57,7 @@ TabCodAtiva::TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     setTabOrder(EdtNovoCodigo2, BtnTrocarCod);
 }
 
-void TabCodAtiva::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        TabCodAtivaShow();
-}
+void TabCodAtiva::aoMostrar() { TabCodAtivaShow(); }
 
 void TabCodAtiva::habilitarEntradas(bool habilitar) {
     for (QWidget* w : std::initializer_list<QWidget*>{EdtCodigo, EdtNovoCodigo, EdtNovoCodigo2, Checkemergencia})
@@ -77,7 +72,7 @@ void TabCodAtiva::esvaziarCodigos() {
 
 void TabCodAtiva::BtnCodAtivacaoClick() {
     esvaziarCodigos();
-    servicos_.selecionarPagina(1);
+    servicos_.selecionarPagina(Pagina::TabCodAtiva);
 }
 
 void TabCodAtiva::TabCodAtivaShow() {
@@ -138,14 +133,12 @@ void TabCodAtiva::BtnTrocarCodClick() {
             CheckMudaCodigo->setChecked(false);
             BtnTrocarCod->setEnabled(false);
             EdtCodigo->setEnabled(false);
-            for (const char* nome : {"BtnTestefimafim", "BitBtnStatus", "BitLogs"})
-                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
+            for (const QString& nome : comandos::botoesDesbloqueados(comandos::Desbloqueio::TrocaDeCodigo, campos[1]))
+                servicos_.botaoLateral(nome)->setEnabled(true);
             esvaziarCodigos();
             EdtCodigo->setEnabled(false);
             EdtNovoCodigo->setEnabled(false);
             EdtNovoCodigo2->setEnabled(false);
-            for (const char* nome : {"BtnAtivacao", "BtnAssocAssin"})
-                servicos_.botaoLateral(QString::fromLatin1(nome))->setEnabled(true);
         } else {
             esvaziarCodigos();
             EdtCodigo->setFocus();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "widgets/paginabase.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -10,7 +10,7 @@ class ServicosDaPagina;
 // Page 1, "CÓDIGO DE ATIVAÇÃO": changes the device's activation code, proving either
 // the current code or the device's emergency code. The page stays locked until the
 // user ticks "Trocar Código de Ativação".
-class TabCodAtiva final : public QWidget {
+class TabCodAtiva final : public pagina::Base {
     Q_OBJECT
 public:
     explicit TabCodAtiva(ServicosDaPagina& servicos, QWidget* parent = nullptr);
@@ -21,7 +21,7 @@ public:
     void BtnTrocarCodClick();
 
 protected:
-    void showEvent(QShowEvent* evento) override;
+    void aoMostrar() override;
 
 private:
     void TabCodAtivaShow();

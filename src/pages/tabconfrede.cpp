@@ -2,6 +2,7 @@
 
 #include "operations/operacoes.h"
 #include "core/caminhosat.h"
+#include "settings/campos.h"
 #include "widgets/servicos.h"
 #include "core/texto.h"
 #include "widgets/pagina.h"
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace {
 
@@ -87,7 +87,7 @@ QPoint direita(int linha) {
 
 } // namespace
 
-TabConfRede::TabConfRede(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent), servicos_(servicos) {
+TabConfRede::TabConfRede(ServicosDaPagina& servicos, QWidget* parent) : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TabConfRede");
     pagina::criarPainelTitulo(this, "Panel8", QStringLiteral("CONFIGURAÇÕES DE REDE"));
 
@@ -180,43 +180,39 @@ TabConfRede::TabConfRede(ServicosDaPagina& servicos, QWidget* parent) : QWidget(
     setTabOrder(LblEdtCodRede, BitBtn4);
 }
 
-void TabConfRede::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous()) // not when the window comes back from the task bar
-        servicos_.protegido([this] { TabConfRedeShow(); });
-}
+void TabConfRede::aoMostrar() { servicos_.protegido([this] { TabConfRedeShow(); }); }
 
 void TabConfRede::BtnConfRedeClick() {
-    servicos_.selecionarPagina(6);
+    servicos_.selecionarPagina(Pagina::TabConfRede);
 }
 
 void TabConfRede::TabConfRedeShow() {
     const settings::ParameterStore& cds = servicos_.cds();
     // Anything but "ETHE" would be the wireless item, which the list does not offer.
-    selecionar(CbotipoInter, cds.text(u"tipoInter") == u"ETHE" ? 0 : 1);
-    EdtSSID->setText(cds.text(u"SSID"));
+    selecionar(CbotipoInter, cds.text(settings::campo::tipoInter) == u"ETHE" ? 0 : 1);
+    EdtSSID->setText(cds.text(settings::campo::SSID));
     // A code the list has no item for leaves its selection as it was.
-    if (const int item = itemDoCodigo(codigosSeg, cds.text(u"seg")); item >= 0)
+    if (const int item = itemDoCodigo(codigosSeg, cds.text(settings::campo::seg)); item >= 0)
         Cboseg->setCurrentIndex(item);
-    Edtcod->setText(cds.text(u"codigo"));
-    if (const int item = itemDoCodigo(codigosTipoLan, cds.text(u"tipoLan")); item >= 0)
+    Edtcod->setText(cds.text(settings::campo::codigo));
+    if (const int item = itemDoCodigo(codigosTipoLan, cds.text(settings::campo::tipoLan)); item >= 0)
         CbotipoLan->setCurrentIndex(item);
-    EdtlanIP->setText(cds.text(u"lanIP"));
-    EdtlanMask->setText(cds.text(u"lanMask"));
-    EdtlanGW->setText(cds.text(u"lanGW"));
-    EdtlanDNS1->setText(cds.text(u"lanDNS1"));
-    EdtlanDNS2->setText(cds.text(u"lanDNS2"));
-    Edtusuario->setText(cds.text(u"usuario"));
-    Edtsenha->setText(cds.text(u"senha"));
+    EdtlanIP->setText(cds.text(settings::campo::lanIP));
+    EdtlanMask->setText(cds.text(settings::campo::lanMask));
+    EdtlanGW->setText(cds.text(settings::campo::lanGW));
+    EdtlanDNS1->setText(cds.text(settings::campo::lanDNS1));
+    EdtlanDNS2->setText(cds.text(settings::campo::lanDNS2));
+    Edtusuario->setText(cds.text(settings::campo::usuario));
+    Edtsenha->setText(cds.text(settings::campo::senha));
     // The item is the stored number; a value that is no item (or no number, in a
     // hand-edited file) leaves the list without a selection and the page still opens.
     bool numero = false;
-    const int proxy = cds.integer(u"proxy", &numero);
+    const int proxy = cds.integer(settings::campo::proxy, &numero);
     selecionar(cboProxy, numero ? proxy : -1);
-    Edtproxy_ip->setText(cds.text(u"proxy_ip"));
-    Edtproxy_porta->setText(cds.text(u"proxy_porta"));
-    Edtproxy_user->setText(cds.text(u"proxy_user"));
-    Edtproxy_senha->setText(cds.text(u"proxy_senha"));
+    Edtproxy_ip->setText(cds.text(settings::campo::proxy_ip));
+    Edtproxy_porta->setText(cds.text(settings::campo::proxy_porta));
+    Edtproxy_user->setText(cds.text(settings::campo::proxy_user));
+    Edtproxy_senha->setText(cds.text(settings::campo::proxy_senha));
 
     CbotipoInterChange();
     CbosegChange();
@@ -271,29 +267,29 @@ void TabConfRede::BitConfRedeClick() {
     cds.edit();
     // A list without a selection keeps the stored code.
     if (const std::optional<QString> codigo = codigoDoItem(codigosTipoInter, CbotipoInter))
-        cds.setText(u"tipoInter", *codigo);
-    cds.setText(u"SSID", EdtSSID->text());
+        cds.setText(settings::campo::tipoInter, *codigo);
+    cds.setText(settings::campo::SSID, EdtSSID->text());
     if (const std::optional<QString> codigo = codigoDoItem(codigosSeg, Cboseg))
-        cds.setText(u"seg", *codigo);
-    cds.setText(u"codigo", Edtcod->text());
+        cds.setText(settings::campo::seg, *codigo);
+    cds.setText(settings::campo::codigo, Edtcod->text());
     if (const std::optional<QString> codigo = codigoDoItem(codigosTipoLan, CbotipoLan))
-        cds.setText(u"tipoLan", *codigo);
-    cds.setText(u"lanIP", EdtlanIP->text());
-    cds.setText(u"lanMask", EdtlanMask->text());
-    cds.setText(u"lanGW", EdtlanGW->text());
-    cds.setText(u"lanDNS1", EdtlanDNS1->text());
-    cds.setText(u"lanDNS2", EdtlanDNS2->text());
-    cds.setText(u"usuario", Edtusuario->text());
-    cds.setText(u"senha", Edtsenha->text());
+        cds.setText(settings::campo::tipoLan, *codigo);
+    cds.setText(settings::campo::lanIP, EdtlanIP->text());
+    cds.setText(settings::campo::lanMask, EdtlanMask->text());
+    cds.setText(settings::campo::lanGW, EdtlanGW->text());
+    cds.setText(settings::campo::lanDNS1, EdtlanDNS1->text());
+    cds.setText(settings::campo::lanDNS2, EdtlanDNS2->text());
+    cds.setText(settings::campo::usuario, Edtusuario->text());
+    cds.setText(settings::campo::senha, Edtsenha->text());
     // The proxy is the item's number. Without a selection the list has no number to
     // give (its index is -1, which the one-character field cannot hold and the device
     // does not know): like the other lists, it keeps the stored value.
     if (cboProxy->currentIndex() >= 0)
-        cds.setInteger(u"proxy", cboProxy->currentIndex());
-    cds.setText(u"proxy_ip", Edtproxy_ip->text());
-    cds.setText(u"proxy_porta", Edtproxy_porta->text());
-    cds.setText(u"proxy_user", Edtproxy_user->text());
-    cds.setText(u"proxy_senha", Edtproxy_senha->text());
+        cds.setInteger(settings::campo::proxy, cboProxy->currentIndex());
+    cds.setText(settings::campo::proxy_ip, Edtproxy_ip->text());
+    cds.setText(settings::campo::proxy_porta, Edtproxy_porta->text());
+    cds.setText(settings::campo::proxy_user, Edtproxy_user->text());
+    cds.setText(settings::campo::proxy_senha, Edtproxy_senha->text());
     cds.post();
 
     const QString pasta = servicos_.pastaDoExecutavel();

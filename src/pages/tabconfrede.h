@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "widgets/paginabase.h"
 
 class QComboBox;
 class QLabel;
@@ -12,7 +12,7 @@ class ServicosDaPagina;
 // fields of the parameter store and sent to the device as the network configuration
 // document (ConfRede.xml). The wireless and PPPoE controls belong to the page and take
 // part in filling, enabling and sending, but are never shown.
-class TabConfRede final : public QWidget {
+class TabConfRede final : public pagina::Base {
     Q_OBJECT
 public:
     explicit TabConfRede(ServicosDaPagina& servicos, QWidget* parent = nullptr);
@@ -23,7 +23,7 @@ public:
     void BitConfRedeClick();
 
 protected:
-    void showEvent(QShowEvent* evento) override;
+    void aoMostrar() override;
 
 private:
     void TabConfRedeShow();

@@ -68,7 +68,7 @@ TabDuvra::TabDuvra(ServicosDaPagina& servicos, QWidget* parent) : QWidget(parent
 }
 
 void TabDuvra::BtnPrincipalClick() {
-    servicos_.selecionarPagina(0);
+    servicos_.selecionarPagina(Pagina::TabDuvra);
     const bool consultado = comandos::consultar(servicos_.caminho());
     lbloperante->show();
     if (!consultado) {
@@ -79,13 +79,13 @@ void TabDuvra::BtnPrincipalClick() {
         if (comandos::emOperacaoNaResposta(campos)) {
             mostrarVeredito(true);
         } else {
-            if (campos.size() > 2 && campos[1] == "08097")
+            if (campos.size() > 2 && campos[1] == comandos::consultaComMensagem)
                 servicos_.ui().mensagem(sat::mensagemResposta(campos));
             mostrarVeredito(false);
         }
         servicos_.MostraMSefaz(campos);
     }
-    servicos_.selecionarPagina(0);
+    servicos_.selecionarPagina(Pagina::TabDuvra);
     servicos_.janelaPrincipal().repaint();
 }
 

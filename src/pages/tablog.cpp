@@ -89,7 +89,7 @@ void TabLog::pedirLogs(int modo, const QString& titulo) {
     servicos_.mostrastatus({});
     servicos_.mostrarValida();
     // The page shows its mode also when the prompt was closed without a code.
-    servicos_.selecionarPagina(9);
+    servicos_.selecionarPagina(Pagina::TabLog);
     Panel11->setProperty("Tag", modo);
     Panel11->setText(titulo);
     if (servicos_.estado().cancelado == 0)

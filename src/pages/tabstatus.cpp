@@ -47,7 +47,7 @@ void TabStatus::BitBtnStatusClick() {
     MemoStatus->clear();
     servicos_.mostrastatus({});
     servicos_.mostrarValida();
-    servicos_.selecionarPagina(8);
+    servicos_.selecionarPagina(Pagina::TabStatus);
     if (servicos_.estado().cancelado == 0)
         BtnStatus->click();
 }

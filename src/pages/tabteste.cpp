@@ -26,8 +26,6 @@ namespace {
 
 const QString separador = QStringLiteral("------------------------------------------------------");
 
-constexpr int pagina5 = 5;
-
 // The bottom band: the memo above it is 305 pixels high at the page's design size
 // (407 pixels, less the 25 of the title) and takes whatever the page grows by.
 constexpr int alturaPanel14 = 77;
@@ -114,7 +112,7 @@ void TabTeste::BtnTestefimafimClick() {
     MemoCFe->clear();
     BtnNaveg->setEnabled(false);
     servicos_.mostrastatus({});
-    servicos_.selecionarPagina(pagina5);
+    servicos_.selecionarPagina(Pagina::TabTeste);
 }
 
 void TabTeste::BtnTesteAtivacaoClick() {
@@ -208,12 +206,8 @@ void TabTeste::mostrarCFeDoTeste(const QByteArrayList& campos) {
     // The device's bytes go to the file unchanged: the document declares UTF-8, so
     // they must not pass through the 8-bit code page.
     const QByteArray cfe = comandos::cfeDoTeste(campos);
-    const QStringList linhas = linhasDeTexto(sat::decodificar(cfe));
     adicionarLinhas({separador});
-    QString documento;
-    for (const QString& linha : linhas)
-        documento += linha + QStringLiteral("\r\n");
-    adicionarLinhas(linhasDeTexto(sat::FormatXMLString(documento)));
+    adicionarLinhas(linhasDeTexto(cfeIndentado(cfe)));
     adicionarLinhas({separador});
     MemoCFe->moveCursor(QTextCursor::Start); // the document from its beginning
     if (gravarCFe(linhasDeBytes(cfe)))

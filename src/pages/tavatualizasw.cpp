@@ -7,10 +7,9 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 TavAtualizaSW::TavAtualizaSW(ServicosDaPagina& servicos, QWidget* parent)
-    : QWidget(parent), servicos_(servicos) {
+    : pagina::Base(parent), servicos_(servicos) {
     pagina::preparar(this, "TavAtualizaSW");
     pagina::criarPainelTitulo(this, "Panel12", QStringLiteral("ATUALIZAR SOFTWARE BÁSICO"));
 
@@ -30,17 +29,13 @@ TavAtualizaSW::TavAtualizaSW(ServicosDaPagina& servicos, QWidget* parent)
     setTabOrder(EdtCodAtiv7, BtnAtualizarSW);
 }
 
-void TavAtualizaSW::showEvent(QShowEvent* evento) {
-    QWidget::showEvent(evento);
-    if (!evento->spontaneous())  // not when the window comes back from the task bar
-        TavAtualizaSWShow();
-}
+void TavAtualizaSW::aoMostrar() { TavAtualizaSWShow(); }
 
 void TavAtualizaSW::TavAtualizaSWShow() { EdtCodAtiv7->setFocus(); }
 
 void TavAtualizaSW::BitAtualizaSWClick() {
     EdtCodAtiv7->clear();
-    servicos_.selecionarPagina(10);
+    servicos_.selecionarPagina(Pagina::TavAtualizaSW);
 }
 
 void TavAtualizaSW::BtnAtualizarSWClick() {

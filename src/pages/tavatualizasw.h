@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "widgets/paginabase.h"
 
 class QLineEdit;
 class QPushButton;
@@ -8,7 +8,7 @@ class ServicosDaPagina;
 
 // Page 10, "ATUALIZAR SOFTWARE BÁSICO": tells the device to update its basic software.
 // The notice says the device must be activated; the device itself checks that.
-class TavAtualizaSW final : public QWidget {
+class TavAtualizaSW final : public pagina::Base {
     Q_OBJECT
 public:
     explicit TavAtualizaSW(ServicosDaPagina& servicos, QWidget* parent = nullptr);
@@ -19,7 +19,7 @@ public:
     void BtnAtualizarSWClick();
 
 protected:
-    void showEvent(QShowEvent* evento) override;
+    void aoMostrar() override;
 
 private:
     // The page's show handler: the keyboard focus in the code box.

@@ -1,6 +1,7 @@
 #include "settings/confrede.h"
 
 #include "settings/atomicfile.h"
+#include "settings/campos.h"
 #include "settings/checkconfigs.h"
 #include "settings/parameterstore.h"
 
@@ -73,35 +74,35 @@ std::optional<QByteArray> documentoConfRede(const ParameterStore& cds) {
     // whitespace between them.
     QString documento = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?><config>");
     bool valido = true;
-    const auto elemento = [&](const QString& nome) {
-        valido = valido && escreverElemento(documento, nome, cds.text(nome));
+    const auto elemento = [&](QStringView nome) {
+        valido = valido && escreverElemento(documento, nome.toString(), cds.text(nome));
     };
 
-    elemento(QStringLiteral("tipoInter"));
-    if (cds.text(u"tipoInter") == u"WIFI") {
-        elemento(QStringLiteral("SSID"));
-        elemento(QStringLiteral("seg"));
-        if (cds.text(u"seg") != u"NONE")
-            elemento(QStringLiteral("codigo"));
+    elemento(campo::tipoInter);
+    if (cds.text(campo::tipoInter) == u"WIFI") {
+        elemento(campo::SSID);
+        elemento(campo::seg);
+        if (cds.text(campo::seg) != u"NONE")
+            elemento(campo::codigo);
     }
 
-    elemento(QStringLiteral("tipoLan"));
-    const QString tipoLan = cds.text(u"tipoLan");
+    elemento(campo::tipoLan);
+    const QString tipoLan = cds.text(campo::tipoLan);
     if (tipoLan == u"IPFIX") {
-        for (const char* nome : {"lanIP", "lanMask", "lanGW", "lanDNS1", "lanDNS2"})
-            elemento(QString::fromLatin1(nome));
+        for (QStringView nome : {campo::lanIP, campo::lanMask, campo::lanGW, campo::lanDNS1, campo::lanDNS2})
+            elemento(nome);
     } else if (tipoLan == u"PPPoE") {
-        elemento(QStringLiteral("usuario"));
-        elemento(QStringLiteral("senha"));
+        elemento(campo::usuario);
+        elemento(campo::senha);
     }
 
-    elemento(QStringLiteral("proxy"));
+    elemento(campo::proxy);
     // Read as a whole number: a value that is none (only a hand-edited file holds one)
     // is no proxy with configuration.
     bool numero = false;
-    if (cds.integer(u"proxy", &numero) == 1 && numero) {
-        for (const char* nome : {"proxy_ip", "proxy_porta", "proxy_user", "proxy_senha"})
-            elemento(QString::fromLatin1(nome));
+    if (cds.integer(campo::proxy, &numero) == 1 && numero) {
+        for (QStringView nome : {campo::proxy_ip, campo::proxy_porta, campo::proxy_user, campo::proxy_senha})
+            elemento(nome);
     }
 
     if (!valido)

@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "settings/atomicfile.h"
+#include "settings/campos.h"
 
 #include <algorithm>
 #include <QDir>
@@ -27,18 +28,18 @@ struct StandardColumn {
 };
 
 constexpr StandardColumn kStandardColumns[] = {
-    {u"tipoInter", u"string", {}, 4},    {u"SSID", u"string", {}, 32},
-    {u"seg", u"string", {}, 8},          {u"codigo", u"string", {}, 64},
-    {u"tipoLan", u"string", {}, 8},      {u"lanIP", u"string", {}, 15},
-    {u"lanMask", u"string", {}, 15},     {u"lanGW", u"string", {}, 15},
-    {u"lanDNS1", u"string", {}, 15},     {u"lanDNS2", u"string", {}, 15},
-    {u"usuario", u"string", {}, 64},     {u"senha", u"string", {}, 64},
-    {u"proxy", u"string", {}, 1},        {u"proxy_ip", u"string", {}, 15},
-    {u"proxy_porta", u"string", {}, 5},  {u"proxy_user", u"string", {}, 64},
-    {u"proxy_senha", u"string", {}, 64}, {u"CNPJContribuinte", u"string", {}, 14},
-    {u"uf", u"string", {}, 2},           {u"TipoCert", u"i4", {}, 0},
-    {u"CSR", u"bin.hex", u"Text", 1024}, {u"Assinatura", u"string.uni", {}, 688},
-    {u"CNPJSH", u"string", {}, 14},
+    {campo::tipoInter, u"string", {}, 4},    {campo::SSID, u"string", {}, 32},
+    {campo::seg, u"string", {}, 8},          {campo::codigo, u"string", {}, 64},
+    {campo::tipoLan, u"string", {}, 8},      {campo::lanIP, u"string", {}, 15},
+    {campo::lanMask, u"string", {}, 15},     {campo::lanGW, u"string", {}, 15},
+    {campo::lanDNS1, u"string", {}, 15},     {campo::lanDNS2, u"string", {}, 15},
+    {campo::usuario, u"string", {}, 64},     {campo::senha, u"string", {}, 64},
+    {campo::proxy, u"string", {}, 1},        {campo::proxy_ip, u"string", {}, 15},
+    {campo::proxy_porta, u"string", {}, 5},  {campo::proxy_user, u"string", {}, 64},
+    {campo::proxy_senha, u"string", {}, 64}, {campo::CNPJContribuinte, u"string", {}, 14},
+    {campo::uf, u"string", {}, 2},           {campo::TipoCert, u"i4", {}, 0},
+    {campo::CSR, u"bin.hex", u"Text", 1024}, {campo::Assinatura, u"string.uni", {}, 688},
+    {campo::CNPJSH, u"string", {}, 14},
 };
 
 // RowState flags of a row version.

@@ -1,4 +1,5 @@
 #include "widgets/pagina.h"
+#include "widgets/paginabase.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -160,6 +162,12 @@ void definirBotaoPadrao(QWidget* pagina, QPushButton* botao) {
                 alvo->click();
         });
     }
+}
+
+void Base::showEvent(QShowEvent* evento) {
+    QWidget::showEvent(evento);
+    if (!evento->spontaneous()) // not when the window comes back from the task bar
+        aoMostrar();
 }
 
 } // namespace pagina

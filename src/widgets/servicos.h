@@ -15,6 +15,22 @@ namespace settings {
 class ParameterStore;
 }
 
+// The console's pages, in the order of the page area: the value is the page's index
+// in PageControl, which the pages' object names and the tests rely on.
+enum class Pagina {
+    TabDuvra,
+    TabCodAtiva,
+    TabAtivar,
+    TabAssocAss,
+    TabBloq,
+    TabTeste,
+    TabConfRede,
+    TabCSR,
+    TabStatus,
+    TabLog,
+    TavAtualizaSW,
+};
+
 // What a page may use of the console: the road of device calls, the user, the
 // parameter store, the prompt values, the SEFAZ window, the code prompt, page
 // selection, the side-bar buttons and the error guard. The main window provides it;
@@ -39,7 +55,7 @@ public:
     // the user confirmed, and estado().codigoativacao holds the trimmed code.
     virtual void mostrarValida() = 0;
 
-    virtual void selecionarPagina(int indice) = 0;
+    virtual void selecionarPagina(Pagina pagina) = 0;
     virtual QPushButton* botaoLateral(const QString& nome) = 0;
     // The top-level window, to bring it forward or repaint it after a long call.
     virtual QWidget& janelaPrincipal() = 0;

@@ -3,6 +3,7 @@
 
 #include "operations/operacoes.h"
 #include "operations/status.h"
+#include "operations/teste.h"
 #include "sat/resposta.h"
 
 #include <QTest>
@@ -26,6 +27,10 @@ private slots:
     void tamanhoDoStatus();
     void mensagens_data();
     void mensagens();
+    void botoesDesbloqueados_data();
+    void botoesDesbloqueados();
+    void cfeDoTeste_data();
+    void cfeDoTeste();
 };
 
 void TestOperacoes::verificarAtivacao_data() {
@@ -200,6 +205,60 @@ void TestOperacoes::mensagens() {
     QFETCH(QString, mensagem);
     const QByteArrayList campos = sat::campos(resposta);
     QCOMPARE(associacao ? comandos::mensagemDaAssociacao(campos) : comandos::mensagemDaRede(campos), mensagem);
+}
+
+void TestOperacoes::botoesDesbloqueados_data() {
+    QTest::addColumn<int>("operacao");
+    QTest::addColumn<QByteArray>("codigo");
+    QTest::addColumn<QStringList>("botoes");
+    using comandos::Desbloqueio;
+    const auto linha = [](const char* nome, Desbloqueio operacao, const char* codigo, QStringList botoes) {
+        QTest::newRow(nome) << int(operacao) << QByteArray(codigo) << botoes;
+    };
+    linha("ativado", Desbloqueio::Ativacao, "04000",
+          {"BtnAssocAssin", "BtnBloquearSAT", "BtnCodAtivacao", "BtnTestefimafim", "BitAtualizaSW", "BitBtnStatus",
+           "BitLogs"});
+    linha("ativação recusada", Desbloqueio::Ativacao, "04003", {"BtnCodAtivacao"});
+    linha("ativação em 04098", Desbloqueio::Ativacao, "04098", {});
+    linha("ativação sem código", Desbloqueio::Ativacao, "", {"BtnCodAtivacao"});
+    linha("código trocado", Desbloqueio::TrocaDeCodigo, "18000",
+          {"BtnTestefimafim", "BitBtnStatus", "BitLogs", "BtnAtivacao", "BtnAssocAssin"});
+    linha("troca recusada", Desbloqueio::TrocaDeCodigo, "18001", {});
+    linha("associado", Desbloqueio::Associacao, "13000", {"BtnTestefimafim", "BitAtualizaSW"});
+    linha("associação recusada", Desbloqueio::Associacao, "13001", {});
+    // The success of another operation unlocks nothing here.
+    linha("04000 na associação", Desbloqueio::Associacao, "04000", {});
+}
+
+void TestOperacoes::botoesDesbloqueados() {
+    QFETCH(int, operacao);
+    QFETCH(QByteArray, codigo);
+    QFETCH(QStringList, botoes);
+    QCOMPARE(comandos::botoesDesbloqueados(comandos::Desbloqueio(operacao), codigo), botoes);
+}
+
+void TestOperacoes::cfeDoTeste_data() {
+    QTest::addColumn<QByteArray>("cfe");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("formatado"); // null: not XML, formatting throws
+    QTest::newRow("uma linha") << QByteArray("<CFe><a>1</a></CFe>") << QStringLiteral("<CFe><a>1</a></CFe>\r\n")
+                               << QStringLiteral("<CFe>\r\n  <a>1</a>\r\n</CFe>\r\n");
+    QTest::newRow("linhas com CR LF") << QByteArray("<CFe>\r\n<a>ç</a>\n</CFe>")
+                                      << QStringLiteral("<CFe>\r\n<a>ç</a>\r\n</CFe>\r\n")
+                                      << QStringLiteral("<CFe>\r\n  <a>ç</a>\r\n</CFe>\r\n");
+    QTest::newRow("não é XML") << QByteArray("<CFe><a></CFe>") << QStringLiteral("<CFe><a></CFe>\r\n")
+                               << QString();
+}
+
+void TestOperacoes::cfeDoTeste() {
+    QFETCH(QByteArray, cfe);
+    QFETCH(QString, texto);
+    QFETCH(QString, formatado);
+    QCOMPARE(textoDoCfe(cfe), texto);
+    if (formatado.isNull())
+        QVERIFY_THROWS_EXCEPTION(std::exception, cfeIndentado(cfe));
+    else
+        QCOMPARE(cfeIndentado(cfe), formatado);
 }
 
 QTEST_GUILESS_MAIN(TestOperacoes)

@@ -46,16 +46,37 @@ void TestTeclaEnter::enterPressionaOBotaoComFoco_data() {
     QTest::addColumn<QString>("padrao");
     QTest::addColumn<QString>("marcar"); // the box that shows the rest of the page, if any
     QTest::addColumn<QStringList>("outrosBotoes"); // every other button of the page the user can reach
-    QTest::newRow("Bloquear/Desbloquear")
-        << 4 << "TabBloq" << "BitBtn5" << QString() << QStringList{"BitBloquSAT", "BitDesatSAT"};
-    QTest::newRow("Associar, por arquivo")
-        << 3 << "TabAssocAss" << "BitAssociar" << "rgAssinaturaItem1" << QStringList{"Button3"};
-    QTest::newRow("Ativação") << 2 << "TabAtivar" << "BtnAtivar" << QString() << QStringList();
-    QTest::newRow("Código de ativação")
-        << 1 << "TabCodAtiva" << "BtnTrocarCod" << "CheckMudaCodigo" << QStringList();
-    QTest::newRow("Rede") << 6 << "TabConfRede" << "BitBtn4" << QString() << QStringList();
-    QTest::newRow("Atualizar SW Básico")
-        << 10 << "TavAtualizaSW" << "BtnAtualizarSW" << QString() << QStringList();
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<int>("modificadores");
+
+    struct Linha {
+        const char* nome;
+        int indice;
+        const char* pagina;
+        const char* padrao;
+        const char* marcar;
+        QStringList outrosBotoes;
+    };
+    const Linha linhas[] = {
+        {"Bloquear/Desbloquear", 4, "TabBloq", "BitBtn5", "", {"BitBloquSAT", "BitDesatSAT"}},
+        {"Associar, por arquivo", 3, "TabAssocAss", "BitAssociar", "rgAssinaturaItem1", {"Button3"}},
+        {"Ativação", 2, "TabAtivar", "BtnAtivar", "", {}},
+        {"Código de ativação", 1, "TabCodAtiva", "BtnTrocarCod", "CheckMudaCodigo", {}},
+        {"Rede", 6, "TabConfRede", "BitBtn4", "", {}},
+        {"Atualizar SW Básico", 10, "TavAtualizaSW", "BtnAtualizarSW", "", {}},
+    };
+    // The main keyboard's Return, and the numeric keypad's Enter (its own key code, with
+    // the keypad modifier), on every page.
+    const struct {
+        const char* nome;
+        Qt::Key tecla;
+        Qt::KeyboardModifiers modificadores;
+    } teclas[] = {{"Return", Qt::Key_Return, Qt::NoModifier}, {"Enter do teclado numérico", Qt::Key_Enter, Qt::KeypadModifier}};
+    for (const auto& tecla : teclas)
+        for (const Linha& l : linhas)
+            QTest::addRow("%s, %s", l.nome, tecla.nome)
+                << l.indice << QString::fromLatin1(l.pagina) << QString::fromLatin1(l.padrao)
+                << QString::fromLatin1(l.marcar) << l.outrosBotoes << int(tecla.tecla) << int(tecla.modificadores);
 }
 
 void TestTeclaEnter::enterPressionaOBotaoComFoco() {
@@ -64,6 +85,8 @@ void TestTeclaEnter::enterPressionaOBotaoComFoco() {
     QFETCH(QString, padrao);
     QFETCH(QString, marcar);
     QFETCH(QStringList, outrosBotoes);
+    QFETCH(int, tecla);
+    QFETCH(int, modificadores);
     QVERIFY(b_->mostrar());
     b_->janela->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(b_->janela.get()));
@@ -92,7 +115,7 @@ void TestTeclaEnter::enterPressionaOBotaoComFoco() {
             espiao->clear();
         controle->setFocus();
         QCOMPARE(QApplication::focusWidget(), controle);
-        QTest::keyClick(controle, Qt::Key_Return);
+        QTest::keyClick(controle, Qt::Key(tecla), Qt::KeyboardModifiers(modificadores));
 
         for (const auto& [nome, espiao] : cliques)
             QVERIFY2(espiao->size() == (nome == esperado ? 1 : 0),
