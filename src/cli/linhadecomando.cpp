@@ -1,5 +1,6 @@
 #include "cli/linhadecomando.h"
 
+#include "cli/metricas.h"
 #include "comandos/conteudolog.h"
 #include "comandos/operacoes.h"
 #include "comandos/status.h"
@@ -157,6 +158,7 @@ struct Contexto {
     CaminhoSat& caminho;
     bool json;
     QJsonObject saida; // what --json prints, filled by the subcommand
+    std::function<bool()> esgotado; // whether the last call was given up at --tempo-limite
 };
 
 // An option by its name, its help in the words of the window's labels, and the name of
@@ -179,6 +181,8 @@ struct Subcomando {
     const char* resumo;
     std::vector<Opcao> opcoes;
     Preparo preparar;
+    bool mesmoSemBiblioteca = false; // runs (and reports) when the library did not load
+    int tempoLimite = 0;             // --tempo-limite when it is not given; 0: none
 };
 
 const Opcao opcaoArquivoCodigo{"arquivo-codigo",
@@ -278,6 +282,22 @@ std::variant<Execucao, Fim> prepararStatus(const QCommandLineParser& p) {
             c.saida.insert(QStringLiteral("status"), status);
         }
         return saida;
+    });
+}
+
+// The reading for a fleet monitor (cli/metricas.h): a missing code is a failed reading
+// that the file still reports.
+std::variant<Execucao, Fim> prepararMetricas(const QCommandLineParser& p) {
+    auto pedido = prepararPedidoDeMetricas(p);
+    if (const PedidoRecusado* recusa = std::get_if<PedidoRecusado>(&pedido))
+        return Fim{static_cast<Saida>(recusa->saida), recusa->mensagem};
+    const auto lido = codigoVerificado(p, comandos::novoCodigoCurto);
+    if (const Fim* fim = std::get_if<Fim>(&lido))
+        linhaNoErro(fim->mensagem);
+    const std::optional<QString> codigo =
+        std::holds_alternative<QString>(lido) ? std::optional(std::get<QString>(lido)) : std::nullopt;
+    return Execucao([pedido = std::get<PedidoDeMetricas>(pedido), codigo](Contexto& c) {
+        return static_cast<Saida>(executarMetricas(pedido, c.caminho, codigo, c.esgotado, c.json, c.saida));
     });
 }
 
@@ -670,6 +690,14 @@ const std::vector<Subcomando>& subcomandos() {
            ""}},
          &prepararDesativacao},
         {"atualizar", "Atualizar SW Básico.", {codigo}, comCodigo(&comandos::atualizar, comandos::atualizado)},
+        {"metricas",
+         "Métricas para o Prometheus: consulta o SAT, lê o status e grava o formato de texto (coletor textfile).",
+         {codigo,
+          {"saida", "Arquivo .prom a gravar (atomicamente); sem ela, a saída padrão.", "ARQUIVO"},
+          {"tentativas", "Tentativas quando o SAT responde \"em processamento\" (xx098); padrão 6.", "N"},
+          {"intervalo", "Segundos entre as tentativas; padrão 10.", "SEGUNDOS"},
+          {"trava", "Arquivo de trava: uma leitura por vez (padrão: na pasta temporária).", "ARQUIVO"}},
+         &prepararMetricas, true, 60},
     };
     return lista;
 }
@@ -801,7 +829,7 @@ int executar(const QStringList& argumentos) {
                         .arg(p.positionalArguments().first()));
         return ErroDeUso;
     }
-    int segundos = 0;
+    int segundos = subcomando->tempoLimite;
     if (p.isSet(QStringLiteral("tempo-limite"))) {
         bool numero = false;
         segundos = p.value(QStringLiteral("tempo-limite")).toInt(&numero);
@@ -824,10 +852,11 @@ int executar(const QStringList& argumentos) {
     caminho.definirObservador(&limite);
     if (const std::optional<QString> falha = carregarBiblioteca(caminho, p)) {
         linhaNoErro(*falha);
-        return SemBiblioteca;
+        if (!subcomando->mesmoSemBiblioteca)
+            return SemBiblioteca;
     }
 
-    Contexto contexto{p, caminho, p.isSet(QStringLiteral("json")), {}};
+    Contexto contexto{p, caminho, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
         linhaNoErro(QStringLiteral("A chamada foi abandonada após %1 segundos (--tempo-limite).").arg(segundos));
