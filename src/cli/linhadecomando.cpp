@@ -696,7 +696,7 @@ const std::vector<Subcomando>& subcomandos() {
           {"saida", "Arquivo .prom a gravar (atomicamente); sem ela, a saída padrão.", "ARQUIVO"},
           {"tentativas", "Tentativas quando o SAT responde \"em processamento\" (xx098); padrão 6.", "N"},
           {"intervalo", "Segundos entre as tentativas; padrão 10.", "SEGUNDOS"},
-          {"trava", "Arquivo de trava: uma leitura por vez (padrão: na pasta temporária).", "ARQUIVO"}},
+          {"trava", "Arquivo de trava: uma leitura por vez na estação (padrão: /run/lock ou %ProgramData%).", "ARQUIVO"}},
          &prepararMetricas, true, 60},
     };
     return lista;

@@ -380,7 +380,16 @@ bool Trava::obter() {
 }
 
 QString travaPadrao() {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("ativacao-sat-metricas.lock"));
+    // A folder every user of the workstation shares, so that a technician's reading by
+    // hand and the scheduled one (another user: root, SYSTEM) meet at the same lock.
+#ifdef Q_OS_WIN
+    const QString comum = qEnvironmentVariable("ProgramData");
+#else
+    const QString comum = QStringLiteral("/run/lock");
+#endif
+    const QFileInfo pasta(comum);
+    const QString escolhida = !comum.isEmpty() && pasta.isDir() && pasta.isWritable() ? comum : QDir::tempPath();
+    return QDir(escolhida).filePath(QStringLiteral("ativacao-sat-metricas.lock"));
 }
 
 } // namespace metricas

@@ -108,8 +108,8 @@ private:
     QString motivo_;
 };
 
-// The lock every reading of this workstation's users shares by default: in the system's
-// temporary folder.
+// The lock all readings of a workstation share by default: in /run/lock on Linux, in
+// %ProgramData% on Windows (the user's temporary folder where those cannot be written).
 QString travaPadrao();
 
 } // namespace metricas
