@@ -158,20 +158,26 @@ QByteArrayList resposta(const QByteArrayList& status) {
 // In the workstation's zone of these tests (UTC-3, São Paulo's, without summer time).
 const QDateTime instanteDaResposta = QDateTime(QDate(2026, 12, 11), QTime(10, 0, 0));
 
-// What statusTipico() gives: epoch seconds worked out apart (date -d, TZ UTC-3).
+// A time of the workstation's zone, in seconds since 1970.
+double local(int ano, int mes, int dia, int hora = 0, int minuto = 0, int segundo = 0) {
+    return static_cast<double>(
+        QDateTime(QDate(ano, mes, dia), QTime(hora, minuto, segundo)).toSecsSinceEpoch());
+}
+
+// What statusTipico() gives.
 Amostras amostrasTipicas() {
     return {
         {"sat_reading_success", 1},
-        {"sat_reading_timestamp_seconds", 1796994001},
-        {"sat_last_success_timestamp_seconds", 1796994001},
+        {"sat_reading_timestamp_seconds", local(2026, 12, 11, 10, 0, 1)},
+        {"sat_last_success_timestamp_seconds", local(2026, 12, 11, 10, 0, 1)},
         {"sat_reading_duration_seconds", 1.25},
         {"sat_reading_busy_answers", 0},
         {"sat_device_info{layout_version=\"00.08\",serial=\"900004019\",software_version=\"01.05.00\"}", 1},
         {"sat_network_info{ip=\"192.168.15.20\",lan_type=\"DHCP\",mac=\"02:53:41:54:00:13\"}", 1},
-        {"sat_certificate_issued_timestamp_seconds", 1796871600},
-        {"sat_certificate_expiry_timestamp_seconds", 1954638000},
-        {"sat_sefaz_last_communication_timestamp_seconds", 1796937600},
-        {"sat_last_cfe_timestamp_seconds", 1796993112},
+        {"sat_certificate_issued_timestamp_seconds", local(2026, 12, 10)},
+        {"sat_certificate_expiry_timestamp_seconds", local(2031, 12, 10)},
+        {"sat_sefaz_last_communication_timestamp_seconds", local(2026, 12, 10, 18, 20)},
+        {"sat_last_cfe_timestamp_seconds", local(2026, 12, 11, 9, 45, 12)},
         {"sat_memory_total_bytes", 4294967296.0},
         {"sat_memory_used_bytes", 11264},
         {"sat_clock_offset_seconds", 300.5}, // the middle of the device's second
@@ -249,10 +255,14 @@ private:
 };
 
 void TestMetricas::initTestCase() {
-    // Device dates are read in the workstation's zone: a fixed one, so that the epoch
-    // seconds above hold on any machine.
+    // Device dates are read in the workstation's zone: a fixed one where the TZ variable
+    // sets it, so that the times above are those of a Brazilian workstation.
+#ifndef Q_OS_WIN
     qputenv("TZ", "<-03>3");
     tzset();
+    // 2031-12-10 00:00 at UTC-3, worked out apart (date -d): the zone took.
+    QCOMPARE(local(2031, 12, 10), 1954638000.0);
+#endif
 }
 
 void TestMetricas::textoDoStatus_data() {
@@ -524,7 +534,7 @@ void TestMetricas::ocupadoDuasVezes() {
     const Amostras a = lerTexto(metricas::texto(leitura, std::nullopt));
     QCOMPARE(a.value("sat_reading_success", -1), 1.0);
     QCOMPARE(a.value("sat_reading_busy_answers"), 2.0);
-    QCOMPARE(a.value("sat_certificate_expiry_timestamp_seconds"), 1954638000.0);
+    QCOMPARE(a.value("sat_certificate_expiry_timestamp_seconds"), local(2031, 12, 10));
 }
 
 void TestMetricas::ocupadoNoSatemu() {
