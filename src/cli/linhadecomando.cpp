@@ -149,7 +149,8 @@ int executar(const QStringList& argumentos, Console& console) {
             return SemBiblioteca;
     }
 
-    Contexto contexto{p, caminho, console, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }};
+    Contexto contexto{
+        p, caminho, console, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
         console.linhaDeErro(

@@ -388,7 +388,8 @@ QString travaPadrao() {
     const QString comum = QStringLiteral("/run/lock");
 #endif
     const QFileInfo pasta(comum);
-    const QString escolhida = !comum.isEmpty() && pasta.isDir() && pasta.isWritable() ? comum : QDir::tempPath();
+    const QString escolhida =
+        !comum.isEmpty() && pasta.isDir() && pasta.isWritable() ? comum : QDir::tempPath();
     return QDir(escolhida).filePath(QStringLiteral("ativacao-sat-metricas.lock"));
 }
 
