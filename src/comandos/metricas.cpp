@@ -5,7 +5,6 @@
 #include "sat/resposta.h"
 #include "settings/atomicfile.h"
 
-#include <cmath>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -336,7 +335,9 @@ std::optional<qint64> ultimaLeituraBoa(const QByteArray& textoAnterior) {
             continue;
         bool ok = false;
         const double valor = linha.mid(nome.size()).trimmed().toDouble(&ok);
-        if (ok && std::isfinite(valor) && valor > 0)
+        // A time no reading had (past the year 30000, say) is a damaged file, and too
+        // large to convert.
+        if (ok && valor > 0 && valor < 1e12)
             return static_cast<qint64>(valor);
     }
     return std::nullopt;

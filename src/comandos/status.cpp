@@ -131,7 +131,12 @@ std::optional<qint64> bytesDoTamanho(const QString& tamanho) {
         fator = 1024.0 * 1024 * 1024;
     else if (unidade.startsWith(u'T'))
         fator = 1024.0 * 1024 * 1024 * 1024;
-    return static_cast<qint64>(numero * fator + 0.5);
+    // A size no memory has (and no 64-bit count holds) is no size: converting it would
+    // be undefined.
+    const double bytes = numero * fator + 0.5;
+    if (!(bytes < 9.0e18))
+        return std::nullopt;
+    return static_cast<qint64>(bytes);
 }
 
 QList<CampoDoStatus> camposDoStatus(const QByteArrayList& campos) {

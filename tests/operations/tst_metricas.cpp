@@ -336,6 +336,9 @@ void TestMetricas::textoDoStatus_data() {
     linha("memória de outros dispositivos", {{15, "3,5 GB"}, {16, "0 KB"}}, {},
           {{"sat_memory_total_bytes", 3758096384.0}, {"sat_memory_used_bytes", 0}});
     linha("memória total zero", {{15, "0"}}, {"sat_memory_total_bytes"}, {});
+    linha("tamanho que nenhuma memória tem",
+          {{15, "99999999999999999999 GB"}, {16, "99999999999999999999999"}},
+          {"sat_memory_total_bytes", "sat_memory_used_bytes"}, {});
     linha("série com aspas, barra e quebra de linha", {{5, "9\"0\\1\n2"}}, {dispositivo},
           {{"sat_device_info{layout_version=\"00.08\",serial=\"9\"0\\1\n2\",software_version=\"01.05.00\"}",
             1}});
@@ -641,6 +644,9 @@ void TestMetricas::ultimaLeituraBoa_data() {
         << qint64(1796994001);
     QTest::newRow("em notação científica")
         << QByteArray("sat_last_success_timestamp_seconds 1.796994001e+09\n") << qint64(1796994001);
+    QTest::newRow("hora que nenhuma leitura teve")
+        << QByteArray("sat_last_success_timestamp_seconds 1.796994001e+29\n") << qint64(0);
+    QTest::newRow("infinita") << QByteArray("sat_last_success_timestamp_seconds +Inf\n") << qint64(0);
     QTest::newRow("nunca houve leitura boa")
         << QByteArray("sat_reading_success{failure=\"busy\"} 0\n") << qint64(0);
     QTest::newRow("arquivo estragado")
