@@ -8,8 +8,10 @@ PROJECT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # plugin included) and a font with Tahoma-like widths for the windows.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation2)
 # Tests only: xmllint to check CF-e documents against the public schemas; a virtual
-# X display and a scripted mouse to start the packed portable folder.
-TEST_PACKAGES=(libxml2-utils xvfb xauth xdotool)
+# X display and a scripted mouse to start the packed portable folder; Prometheus (with
+# promtool), node_exporter, curl and jq for the fleet metrics' alert rules and the real
+# Prometheus that reads what the command line writes.
+TEST_PACKAGES=(libxml2-utils xvfb xauth xdotool prometheus prometheus-node-exporter curl jq)
 # The tour's screenshots: the virtual X display and ImageMagick to reduce colours.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes (fuzz.sh, fuzz-ci.sh).

@@ -48,6 +48,7 @@ struct Contexto {
     Console& console;
     bool json;
     QJsonObject saida;
+    std::function<bool()> esgotado; // whether the last call was given up at --tempo-limite
 };
 
 // An option by its name, its help in the words of the window's labels, and the name of
@@ -78,6 +79,10 @@ public:
     // The checks of the inputs, before the library is loaded: the execution, or the end
     // the first failing check gives. `console` is where a code is typed.
     virtual Preparo preparar(const QCommandLineParser& p, Console& console) const = 0;
+    // Whether the execution runs (and reports it) when the library did not load.
+    virtual bool mesmoSemBiblioteca() const { return false; }
+    // The time limit of each call when --tempo-limite is not given, in seconds; 0: none.
+    virtual int tempoLimitePadrao() const { return 0; }
 
 private:
     const char* nome_;

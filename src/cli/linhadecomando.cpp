@@ -122,7 +122,7 @@ int executar(const QStringList& argumentos, Console& console) {
                 .arg(p.positionalArguments().first()));
         return ErroDeUso;
     }
-    int segundos = 0;
+    int segundos = subcomando.tempoLimitePadrao();
     if (p.isSet(QStringLiteral("tempo-limite"))) {
         bool numero = false;
         segundos = p.value(QStringLiteral("tempo-limite")).toInt(&numero);
@@ -145,10 +145,12 @@ int executar(const QStringList& argumentos, Console& console) {
     caminho.definirObservador(&limite);
     if (const std::optional<QString> falha = carregarBiblioteca(caminho, p, console)) {
         console.linhaDeErro(*falha);
-        return SemBiblioteca;
+        if (!subcomando.mesmoSemBiblioteca())
+            return SemBiblioteca;
     }
 
-    Contexto contexto{p, caminho, console, p.isSet(QStringLiteral("json")), {}};
+    Contexto contexto{
+        p, caminho, console, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
         console.linhaDeErro(

@@ -92,13 +92,14 @@ QStringList relatorioStatus(const QByteArrayList& campos) {
 
 namespace {
 
-// "AAAAMMDDhhmmss" as "AAAA-MM-DDThh:mm:ss", "AAAAMMDD" as "AAAA-MM-DD"; a value of
-// another shape (zeros before the first CF-e, a device's own form) as it came.
-QString iso8601(const QString& v, Exibicao exibicao) {
+// "AAAAMMDDhhmmss" as "AAAA-MM-DDThh:mm:ss", "AAAAMMDD" as "AAAA-MM-DD"; no date (null)
+// for an empty value or zeros (DH_CFe before the first CF-e); a value of another shape
+// (a device's own form) as it came.
+QVariant iso8601(const QString& v, Exibicao exibicao) {
     static const QRegularExpression dataHora(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(\\d{2})(\\d{2})(\\d{2})$"));
     static const QRegularExpression data(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
-    if (v.count(u'0') == v.size())
-        return v;
+    if (const QString aparado = v.trimmed(); aparado.count(u'0') == aparado.size())
+        return {};
     if (const auto m = dataHora.match(v); exibicao == Exibicao::DataHora && m.hasMatch())
         return QStringLiteral("%1-%2-%3T%4:%5:%6")
             .arg(m.captured(1), m.captured(2), m.captured(3), m.captured(4), m.captured(5), m.captured(6));
@@ -130,7 +131,12 @@ std::optional<qint64> bytesDoTamanho(const QString& tamanho) {
         fator = 1024.0 * 1024 * 1024;
     else if (unidade.startsWith(u'T'))
         fator = 1024.0 * 1024 * 1024 * 1024;
-    return static_cast<qint64>(numero * fator + 0.5);
+    // A size no memory has (and no 64-bit count holds) is no size: converting it would
+    // be undefined.
+    const double bytes = numero * fator + 0.5;
+    if (!(bytes < 9.0e18))
+        return std::nullopt;
+    return static_cast<qint64>(bytes);
 }
 
 QList<CampoDoStatus> camposDoStatus(const QByteArrayList& campos) {

@@ -16,7 +16,8 @@ QStringList relatorioStatus(const QByteArrayList& campos);
 
 // One field of the status answer, named: as the device sent it (decoded) and as a
 // program reads it best. Dates and times are ISO 8601 ("2026-12-10T14:57:25",
-// "2031-12-10"), the memory sizes a number of bytes, the operation state its name;
+// "2031-12-10", null when the device sent none or zeros), the memory sizes a number of
+// bytes, the operation state its name;
 // a value of an unexpected shape stays the text it was. Fields past the 23 known ones
 // are named CAMPO_n after their position in the answer.
 struct CampoDoStatus {

@@ -4,6 +4,7 @@
 // library that stops or never answers.
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,6 +50,11 @@ private slots:
     void bibliotecaQueParaDuranteAChamada();
     void tempoLimite_data();
     void tempoLimite();
+    void statusJsonSemDatas();
+    void metricas();
+    void metricasQueFalham_data();
+    void metricasQueFalham();
+    void metricasUmaPorVez();
 
 private:
     // The program with `argumentos`, the device's state in this test's folder and the
@@ -418,6 +424,162 @@ void TestCli::tempoLimite() {
     QVERIFY2(r.erroPadrao.contains(aviso) == abandonada, qPrintable(r.erroPadrao));
     if (saida == 0)
         QCOMPARE(r.saidaPadrao, QStringLiteral("SAT em operação\n"));
+}
+
+void TestCli::statusJsonSemDatas() {
+    ativar();
+    // Before the first CF-e the device sends DH_CFe as zeros: no date, not a text of zeros.
+    const Resultado r = rodar({"status", "--json"});
+    QCOMPARE(r.saida, 0);
+    const QJsonObject status = json(r).value("status").toObject();
+    QVERIFY(status.contains("DH_CFe"));
+    QVERIFY2(status.value("DH_CFe").isNull(), qPrintable(r.saidaPadrao));
+    QCOMPARE(json(r).value("campos").toArray().at(23).toString(), QString(14, u'0'));
+    QVERIFY(status.value("DH_ULTIMA").isString());
+}
+
+namespace {
+
+// The samples of a Prometheus text file by series, as written.
+QMap<QString, QString> amostras(const QString& arquivo) {
+    QFile f(arquivo);
+    QMap<QString, QString> lidas;
+    if (!f.open(QIODevice::ReadOnly))
+        return lidas;
+    for (const QString& linha : QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts))
+        if (!linha.startsWith(u'#'))
+            lidas.insert(linha.section(u' ', 0, -2), linha.section(u' ', -1));
+    return lidas;
+}
+
+} // namespace
+
+void TestCli::metricas() {
+    ativar();
+    // The collector's folder, with blanks, accents and characters outside Windows-1252.
+    const QString pasta = QDir(estado_->path()).filePath(QStringLiteral("textfile ção 日本"));
+    QVERIFY(QDir().mkpath(pasta));
+    const QString arquivo = QDir(pasta).filePath(QStringLiteral("sat.prom"));
+    const QString trava = QDir(estado_->path()).filePath(QStringLiteral("métricas.lock"));
+    Resultado r = rodar({"metricas", "--saida", arquivo, "--trava", trava});
+    QVERIFY2(r.saida == 0, qPrintable(r.erroPadrao));
+    QVERIFY(r.saidaPadrao.isEmpty());
+    QMap<QString, QString> a = amostras(arquivo);
+    QCOMPARE(a.value("sat_reading_success"), QStringLiteral("1"));
+    QCOMPARE(a.value("sat_device_info{serial=\"900004019\",software_version=\"01.05.00\",layout_version=\"00.08\"}"),
+             QStringLiteral("1"));
+    const QString boa = a.value("sat_last_success_timestamp_seconds");
+    QVERIFY(!boa.isEmpty());
+    // Only the file is left in the folder, and the lock is gone.
+    QCOMPARE(QDir(pasta).entryList(QDir::Files | QDir::Hidden), QStringList{"sat.prom"});
+    QVERIFY(!QFile::exists(trava));
+
+    // A refused code: the file says so, with the device's code, and keeps the time of
+    // the good reading before.
+    QThread::sleep(1);
+    r = rodar({"metricas", "--saida", arquivo, "--trava", trava}, {{"SAT_CODIGO_ATIVACAO", "outro-codigo"}});
+    QCOMPARE(r.saida, 1);
+    QVERIFY2(r.erroPadrao.contains(QStringLiteral("o SAT recusou o status (10001)")), qPrintable(r.erroPadrao));
+    a = amostras(arquivo);
+    QCOMPARE(a.value("sat_reading_success{failure=\"refused\",code=\"10001\"}"), QStringLiteral("0"));
+    QCOMPARE(a.value("sat_last_success_timestamp_seconds"), boa);
+    QVERIFY(a.value("sat_reading_timestamp_seconds").toLongLong() > boa.toLongLong());
+    QVERIFY(!a.contains("sat_memory_total_bytes"));
+
+    // Busy twice, then the status: read, the waits counted.
+    escreverFalhas("code=098\ncode_count=2\n");
+    r = rodar({"metricas", "--saida", arquivo, "--trava", trava, "--intervalo", "0.2"});
+    QVERIFY2(r.saida == 0, qPrintable(r.erroPadrao));
+    a = amostras(arquivo);
+    QCOMPARE(a.value("sat_reading_success"), QStringLiteral("1"));
+    QCOMPARE(a.value("sat_reading_busy_answers"), QStringLiteral("2"));
+    QVERIFY(a.value("sat_reading_duration_seconds").toDouble() >= 0.4);
+
+    // To standard output without --saida, and in the JSON with --json.
+    r = rodar({"metricas", "--trava", trava});
+    QCOMPARE(r.saida, 0);
+    QVERIFY(r.saidaPadrao.contains(QStringLiteral("\nsat_reading_success 1\n")));
+    r = rodar({"metricas", "--trava", trava, "--json"});
+    QCOMPARE(json(r).value("sucesso").toBool(), true);
+    QVERIFY(json(r).value("metricas").toString().contains(QStringLiteral("sat_memory_total_bytes 4294967296\n")));
+}
+
+void TestCli::metricasQueFalham_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("ambiente"); // NOME=valor, or ""
+    QTest::addColumn<QByteArray>("falhas"); // satemu's fault file
+    QTest::addColumn<int>("saida");
+    QTest::addColumn<QString>("amostra"); // the success sample expected in the file
+
+    QTest::newRow("ocupado em todas as tentativas")
+        << QStringList{"--tentativas", "3", "--intervalo", "0.1"} << "" << QByteArray("code=098\n") << 4
+        << "sat_reading_success{failure=\"busy\",code=\"08098\"}";
+    QTest::newRow("sem código") << QStringList{} << "SAT_CODIGO_ATIVACAO=" << QByteArray() << 2
+                                << "sat_reading_success{failure=\"configuration\"}";
+    QTest::newRow("biblioteca que não existe") << QStringList{"--biblioteca", "/nao/existe/SAT.DLL"} << ""
+                                               << QByteArray() << 3 << "sat_reading_success{failure=\"no_library\"}";
+    QTest::newRow("biblioteca sem o status") << QStringList{"--biblioteca", SATTESTE_PARCIAL} << "" << QByteArray() << 3
+                                             << "sat_reading_success{failure=\"no_library\"}";
+    QTest::newRow("resposta nula") << QStringList{"--biblioteca", SATTESTE_NULA} << "" << QByteArray() << 4
+                                   << "sat_reading_success{failure=\"no_answer\"}";
+    QTest::newRow("a biblioteca para no status")
+        << QStringList{"--biblioteca", SATTESTE_FALHA} << "SATTESTE_FALHA=ConsultarStatusOperacional=segv"
+        << QByteArray() << 4 << "sat_reading_success{failure=\"crashed\"}";
+    QTest::newRow("tempo esgotado") << QStringList{"--biblioteca", SATTESTE_FALHA, "--tempo-limite", "1"}
+                                    << "SATTESTE_FALHA=ConsultarSAT=dorme" << QByteArray() << 4
+                                    << "sat_reading_success{failure=\"timeout\"}";
+}
+
+void TestCli::metricasQueFalham() {
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, ambiente);
+    QFETCH(QByteArray, falhas);
+    QFETCH(int, saida);
+    QFETCH(QString, amostra);
+    ativar();
+    if (!falhas.isEmpty())
+        escreverFalhas(falhas);
+    QMap<QString, QString> variaveis;
+    if (!ambiente.isEmpty())
+        variaveis.insert(ambiente.section(u'=', 0, 0), ambiente.section(u'=', 1));
+    const QString arquivo = QDir(estado_->path()).filePath(QStringLiteral("sat.prom"));
+    const Resultado r =
+        rodar(QStringList{"metricas", "--saida", arquivo, "--trava", estado_->filePath("lock")} + argumentos, variaveis);
+    QCOMPARE(r.saida, saida);
+    // A valid file that says why, with nothing of the device.
+    const QMap<QString, QString> a = amostras(arquivo);
+    QVERIFY2(a.value(amostra) == u"0", qPrintable(QStringList(a.keys()).join(u'\n') + u'\n' + r.erroPadrao));
+    QVERIFY(a.contains("sat_reading_timestamp_seconds"));
+    QVERIFY(!a.contains("sat_last_success_timestamp_seconds"));
+    QVERIFY(!a.contains("sat_certificate_expiry_timestamp_seconds"));
+}
+
+void TestCli::metricasUmaPorVez() {
+    ativar();
+    // Slow enough that the second run, started and ended meanwhile, meets it on a busy machine.
+    escreverFalhas("delay_ms.ConsultarStatusOperacional=8000\n");
+    const QString trava = estado_->filePath(QStringLiteral("lock"));
+    const QString primeiroArquivo = estado_->filePath(QStringLiteral("primeira.prom"));
+    QProcess primeira;
+    primeira.setProcessEnvironment(ambienteDe({}));
+    primeira.start(QStringLiteral(CLI_PROGRAMA), {"metricas", "--saida", primeiroArquivo, "--trava", trava});
+    QVERIFY(primeira.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(trava), 20000);
+    // The second gives up at once, says so, and writes nothing.
+    QElapsedTimer relogio;
+    relogio.start();
+    const QString segundoArquivo = estado_->filePath(QStringLiteral("segunda.prom"));
+    const Resultado r = rodar({"metricas", "--saida", segundoArquivo, "--trava", trava});
+    QCOMPARE(r.saida, 4);
+    QVERIFY2(r.erroPadrao.startsWith(QStringLiteral("Leitura não feita: outra leitura está em andamento (processo %1")
+                                         .arg(primeira.processId())),
+             qPrintable(r.erroPadrao));
+    QVERIFY(!QFile::exists(segundoArquivo));
+    QVERIFY(primeira.state() == QProcess::Running);
+    QVERIFY(relogio.elapsed() < 4000); // the program's own start included
+    QVERIFY(primeira.waitForFinished(30000));
+    QCOMPARE(primeira.exitCode(), 0);
+    QCOMPARE(amostras(primeiroArquivo).value("sat_reading_success"), QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -399,6 +399,7 @@ void TestLinhaDeComando::ajudaDeCadaSubcomando_data() {
     linha("desbloquear", "Desbloquear");
     linha("desativar", "--confirmar");
     linha("atualizar", "Atualizar SW Básico");
+    linha("metricas", "--tentativas");
 }
 
 void TestLinhaDeComando::ajudaDeCadaSubcomando() {
