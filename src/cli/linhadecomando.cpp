@@ -9,6 +9,7 @@
 #include "nucleo/texto.h"
 #include "platform/codepage.h"
 #include "platform/terminal.h"
+#include "sat/duracao.h"
 #include "sat/executorremoto.h"
 #include "sat/resposta.h"
 #include "settings/atomicfile.h"
@@ -830,7 +831,7 @@ int executar(const QStringList& argumentos) {
     Contexto contexto{p, caminho, p.isSet(QStringLiteral("json")), {}};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
-        linhaNoErro(QStringLiteral("A chamada foi abandonada após %1 segundos (--tempo-limite).").arg(segundos));
+        linhaNoErro(QStringLiteral("A chamada foi abandonada após %1 (--tempo-limite).").arg(emSegundos(segundos * 1000LL)));
     if (contexto.json) {
         if (contexto.saida.isEmpty())
             contexto.saida.insert(QStringLiteral("sessao"), caminho.numsessao());

@@ -46,6 +46,7 @@ private slots:
     void codigoNuncaNaLinhaDeComando();
     void codigoDigitadoSemEco();
     void bibliotecaQueParaDuranteAChamada();
+    void tempoLimiteAbandonaAChamada_data();
     void tempoLimiteAbandonaAChamada();
     void ajudaDeCadaSubcomando();
 
@@ -387,12 +388,20 @@ void TestCli::bibliotecaQueParaDuranteAChamada() {
     QCOMPARE(json(r).value("saida").toInt(), 4);
 }
 
+void TestCli::tempoLimiteAbandonaAChamada_data() {
+    QTest::addColumn<QString>("segundos");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("um") << QStringLiteral("1") << QStringLiteral("A chamada foi abandonada após 1 segundo (");
+    QTest::newRow("dois") << QStringLiteral("2") << QStringLiteral("A chamada foi abandonada após 2 segundos (");
+}
+
 void TestCli::tempoLimiteAbandonaAChamada() {
-    const Resultado r = rodar({"consultar", "--tempo-limite", "1", "--biblioteca", SATTESTE_FALHA},
+    QFETCH(QString, segundos);
+    QFETCH(QString, mensagem);
+    const Resultado r = rodar({"consultar", "--tempo-limite", segundos, "--biblioteca", SATTESTE_FALHA},
                               {{"SATTESTE_FALHA", QStringLiteral("ConsultarSAT=dorme")}});
     QCOMPARE(r.saida, 4);
-    QVERIFY2(r.erroPadrao.contains(QStringLiteral("A chamada foi abandonada após 1 segundos")),
-             qPrintable(r.erroPadrao));
+    QVERIFY2(r.erroPadrao.contains(mensagem), qPrintable(r.erroPadrao));
 }
 
 void TestCli::ajudaDeCadaSubcomando() {
