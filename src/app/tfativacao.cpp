@@ -18,7 +18,6 @@
 #include "operations/tavatualizasw.h"
 #include "platform/diagnostico.h"
 #include "platform/platform.h"
-#include "sat/executorremoto.h"
 #include "sat/resposta.h"
 
 #include <QApplication>
@@ -131,18 +130,10 @@ TFAtivacao::TFAtivacao(Interacao& ui, Opcoes opcoes, QWidget* parent)
         const QString nome = carga::bibliotecaEscolhida(opcoes_.pastaDoExecutavel);
         const QString biblioteca =
             nome.isEmpty() ? QString() : QDir(opcoes_.pastaDoExecutavel).filePath(nome);
-        QString hospedeiro = opcoes_.hospedeiro;
-        if (hospedeiro.isEmpty())
-            hospedeiro = carga::hospedeiroPara(QCoreApplication::applicationDirPath(), biblioteca, carga::noWindows);
-        if (QFileInfo::exists(hospedeiro)) {
-            hospedeiro32_ = carga::ehHospedeiro32(hospedeiro);
-            auto remoto = std::make_unique<sat::ExecutorRemoto>(hospedeiro);
-            // The helper starts and loads the library while the window is being built;
-            // FormCreate takes the outcome where the load has always been.
-            if (!biblioteca.isEmpty())
-                remoto->antecipar(biblioteca);
-            caminho_.usar(std::move(remoto));
-        }
+        // The helper starts and loads the library while the window is being built;
+        // FormCreate takes the outcome where the load has always been.
+        hospedeiro_ = carga::usarHospedeiro(caminho_, QCoreApplication::applicationDirPath(), biblioteca,
+                                            opcoes_.hospedeiro, true);
     }
     relogioDaEspera_ = new QTimer(this);
     relogioDaEspera_->setInterval(1000);
@@ -258,10 +249,8 @@ void TFAtivacao::FormCreate() {
 
 bool TFAtivacao::CarregaDLL(const QString& nome) {
     const QString caminho = QDir(opcoes_.pastaDoExecutavel).filePath(nome);
-    QString motivo;
-    if (!caminho_.executor().carregar(caminho, motivo)) {
-        ui_.mensagemSemDono(QStringLiteral("Erro!"),
-                            carga::mensagemDeFalha(caminho, motivo, hospedeiro32_ ? 32 : 0));
+    if (const std::optional<QString> falha = carga::carregar(caminho_, caminho, hospedeiro_)) {
+        ui_.mensagemSemDono(QStringLiteral("Erro!"), *falha);
         return false;
     }
     // The version is read from the full path: a bare name is not searched for in the

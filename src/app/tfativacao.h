@@ -107,8 +107,9 @@ private:
     CaminhoSat caminho_;
     settings::ParameterStore cds_;
     bool terminacaoSolicitada_ = false;
-    // The helper is the 32-bit one; the library loaded is a 32-bit DLL.
-    bool hospedeiro32_ = false;
+    // The helper that holds the library ("": none, it is in this process); whether the
+    // library loaded is a 32-bit DLL.
+    QString hospedeiro_;
     bool biblioteca32_ = false;
 
     QStackedWidget* PageControl = nullptr;

@@ -1,6 +1,8 @@
 #include "nucleo/carga.h"
 
+#include "nucleo/caminhosat.h"
 #include "platform/diagnostico.h"
+#include "sat/executorremoto.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,6 +38,26 @@ QString mensagemDeFalha(const QString& caminho, const QString& motivo, int bitsD
         platform::causaDaFalhaDeCarga(caminho.toStdString(), motivo.toStdString(), bitsDoPrograma));
     return QStringLiteral("Erro ao carregar a DLL: ") + QDir::toNativeSeparators(caminho) +
            (causa.isEmpty() ? QString() : u'\n' + causa) + QStringLiteral("\n\n") + motivo;
+}
+
+QString usarHospedeiro(CaminhoSat& caminho, const QString& pastaDosProgramas, const QString& biblioteca,
+                       QString hospedeiro, bool antecipar) {
+    if (hospedeiro.isEmpty())
+        hospedeiro = hospedeiroPara(pastaDosProgramas, biblioteca, noWindows);
+    if (!QFileInfo::exists(hospedeiro))
+        return {};
+    auto remoto = std::make_unique<sat::ExecutorRemoto>(hospedeiro);
+    if (antecipar && !biblioteca.isEmpty())
+        remoto->antecipar(biblioteca);
+    caminho.usar(std::move(remoto));
+    return hospedeiro;
+}
+
+std::optional<QString> carregar(CaminhoSat& caminho, const QString& biblioteca, const QString& hospedeiro) {
+    QString motivo;
+    if (caminho.executor().carregar(biblioteca, motivo))
+        return std::nullopt;
+    return mensagemDeFalha(biblioteca, motivo, !hospedeiro.isEmpty() && ehHospedeiro32(hospedeiro) ? 32 : 0);
 }
 
 } // namespace carga

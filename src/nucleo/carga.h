@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <QString>
+
+class CaminhoSat;
 
 // Finding and loading the maker's library, as the window and the command line both do:
 // the same file names in the same folder, the same helper program, the same plain-words
@@ -32,5 +35,16 @@ bool ehHospedeiro32(const QString& hospedeiro);
 // itself for whoever knows what to do with it. `bitsDoPrograma`: of the program that
 // tried (0: this one).
 QString mensagemDeFalha(const QString& caminho, const QString& motivo, int bitsDoPrograma);
+
+// The two steps of a load, as the window and the command line both take them. First
+// the helper that serves `biblioteca` (`hospedeiro` when given, else the one
+// hospedeiroPara chooses among `pastaDosProgramas`) is put on the road when it exists,
+// with the load started at once when `antecipar`; without it the library is loaded into
+// this process. Returns the helper put on the road, or "".
+QString usarHospedeiro(CaminhoSat& caminho, const QString& pastaDosProgramas, const QString& biblioteca,
+                       QString hospedeiro = {}, bool antecipar = false);
+// Then the library at `biblioteca` is loaded through the road's executor: nothing, or
+// what the user reads when it does not load (`hospedeiro`: what usarHospedeiro returned).
+std::optional<QString> carregar(CaminhoSat& caminho, const QString& biblioteca, const QString& hospedeiro);
 
 } // namespace carga

@@ -1,0 +1,39 @@
+// consultar: whether the device is in operation, as "Consultar SAT" shows it.
+#include "cli/comando.h"
+#include "comandos/operacoes.h"
+#include "sat/resposta.h"
+
+namespace cli {
+
+namespace {
+
+class Consultar final : public Comando {
+public:
+    Consultar() : Comando("consultar", "Consultar SAT: se o SAT está em operação.", {}) {}
+
+    Preparo preparar(const QCommandLineParser&, Console&) const override {
+        return Execucao([](Contexto& c) {
+            if (!comandos::consultar(c.caminho)) {
+                if (!c.json)
+                    c.console.linha(QStringLiteral("SAT inoperante"));
+                return desfechoSemResposta(c.caminho);
+            }
+            return lerResposta(c, comandos::emOperacao, [](const QByteArrayList& campos) {
+                if (comandos::emOperacaoNaResposta(campos))
+                    return QStringLiteral("SAT em operação");
+                if (campos.size() > 2 && campos[1] == "08097")
+                    return QStringLiteral("SAT inoperante\n") + sat::mensagemResposta(campos);
+                return QStringLiteral("SAT inoperante");
+            });
+        });
+    }
+};
+
+} // namespace
+
+const Comando& subcomando::consultar() {
+    static const Consultar comando;
+    return comando;
+}
+
+} // namespace cli
