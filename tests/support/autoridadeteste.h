@@ -58,6 +58,39 @@ inline QByteArray ler(const QString& caminho) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// One DER element (lengths up to 65535).
+inline QByteArray derDe(quint8 tag, const QByteArray& conteudo) {
+    QByteArray e(1, static_cast<char>(tag));
+    const qsizetype n = conteudo.size();
+    if (n < 0x80)
+        e += static_cast<char>(n);
+    else if (n < 0x100)
+        e += QByteArray("\x81") + static_cast<char>(n);
+    else
+        e += QByteArray("\x82") + static_cast<char>(n >> 8) + static_cast<char>(n & 0xFF);
+    return e + conteudo;
+}
+
+// DER with the outline of a certificate (version, serial, algorithm, issuer, validity,
+// subject, key; then algorithm and signature) and nothing real in it, of more than 64
+// bytes: where no openssl tool runs (under Wine), and for the emulated device's stand-in.
+inline QByteArray contornoDeCertificado() {
+    const QByteArray seq = derDe(0x30, {});
+    const QByteArray nome = derDe(0x30, derDe(0x31, derDe(0x30, derDe(0x06, "\x55\x04\x03") + derDe(0x0C, "SAT"))));
+    const QByteArray corpo = derDe(0xA0, derDe(0x02, "\x02")) + derDe(0x02, "\x01") + seq + nome +
+                             derDe(0x30, derDe(0x17, "250101000000Z") + derDe(0x17, "350101000000Z")) + nome +
+                             derDe(0x30, seq + derDe(0x03, QByteArray(9, '\0')));
+    return derDe(0x30, derDe(0x30, corpo) + seq + derDe(0x03, QByteArray(9, '\0')));
+}
+
+// DER with the outline of a certificate request (version, subject, key, attributes).
+inline QByteArray contornoDePedido() {
+    const QByteArray seq = derDe(0x30, {});
+    const QByteArray corpo = derDe(0x02, QByteArray(1, '\0')) + seq + derDe(0x30, seq + derDe(0x03, QByteArray(1, '\0'))) +
+                             derDe(0xA0, {});
+    return derDe(0x30, derDe(0x30, corpo) + seq + derDe(0x03, QByteArray(1, '\0')));
+}
+
 class Autoridade {
 public:
     // Makes the authority's key (ac.key, unencrypted PKCS#8) and certificate (ac.pem) in `pasta`.
