@@ -1,7 +1,5 @@
 #include "comandos/certificado.h"
 
-#include "sat/funcoessat.h"
-
 #include <QFile>
 #include <QFileInfo>
 
@@ -118,13 +116,13 @@ QString mensagemDoTipo(TipoDer tipo) {
     return QStringLiteral("O arquivo não traz um certificado X.509.");
 }
 
-// Base64 with its blanks and line breaks left out, decoded strictly.
+// Base64 with its blanks and line breaks left out, decoded strictly; at least one byte.
 std::optional<QByteArray> deBase64(QByteArray texto) {
     texto.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
     if (texto.isEmpty())
         return std::nullopt;
     QByteArray::FromBase64Result r = QByteArray::fromBase64Encoding(texto, QByteArray::AbortOnBase64DecodingErrors);
-    if (!r)
+    if (!r || r.decoded.isEmpty()) // "0": no whole byte, nothing to write or send
         return std::nullopt;
     return std::move(*r);
 }
@@ -266,10 +264,6 @@ CertificadoLido certificadoDeArquivo(const QString& caminho) {
     if (arquivo.error() != QFileDevice::NoError)
         return recusado(arquivoIlegivel);
     return certificadoDeConteudo(conteudo);
-}
-
-bool comunicarCertificado(CaminhoSat& caminho, const QString& codigo, const QString& certificado) {
-    return caminho.chamar(&sat::FuncoesSAT::ComunicarCertificadoICPBRASIL, codigo, certificado);
 }
 
 } // namespace comandos

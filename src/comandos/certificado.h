@@ -1,7 +1,6 @@
 #pragma once
 
 #include "comandos/operacoes.h"
-#include "nucleo/caminhosat.h"
 
 #include <optional>
 #include <QByteArray>
@@ -39,7 +38,5 @@ CertificadoLido certificadoDeConteudo(const QByteArray& conteudo);
 // The file `caminho` read and recognised; refused when missing, unreadable or larger
 // than any certificate (1 MB).
 CertificadoLido certificadoDeArquivo(const QString& caminho);
-
-bool comunicarCertificado(CaminhoSat& caminho, const QString& codigo, const QString& certificado);
 
 } // namespace comandos

@@ -200,6 +200,8 @@ void TestCertificado::respostaSemPedido_data() {
     QTest::newRow("cinco campos") << QByteArrayList{"000123", "04006", "CSR ICP-BRASIL criado com sucesso", "", ""};
     QTest::newRow("sexto campo vazio") << QByteArrayList{"000123", "04006", "ok", "", "", ""};
     QTest::newRow("sexto campo não Base64") << QByteArrayList{"000123", "04006", "ok", "", "", "não é Base64!"};
+    // One Base64 character holds no whole byte: an empty request.
+    QTest::newRow("sexto campo sem um byte") << QByteArrayList{"000123", "04006", "ok", "", "", "0"};
 }
 
 void TestCertificado::respostaSemPedido() {
