@@ -30,8 +30,10 @@ Saida lerPedido(Contexto& c, const QString& arquivo) {
     c.saida = respostaEmJson(c.caminho, campos);
     if (campos.size() < 2 || campos[1] != comandos::csrGerado)
         return lerResposta(c, comandos::csrGerado, &comandos::mensagemDaAtivacao);
-    const QString mensagem =
-        campos.size() > 2 ? sat::mensagemResposta(campos) : sat::decodificar(c.caminho.retorno());
+    QString mensagem = campos.size() > 2 ? sat::mensagemResposta(campos) : sat::decodificar(c.caminho.retorno());
+    if (const std::optional<QString> sefaz = sat::textoSefaz(campos))
+        mensagem += QStringLiteral("\nMensagem da SEFAZ: ") +
+                    QString(*sefaz).replace(QStringLiteral("\n\n"), QStringLiteral(" - "));
     const std::optional<QByteArray> pem = comandos::pedidoEmPem(campos);
     if (!pem) {
         if (!c.json)

@@ -294,6 +294,12 @@ void TestLinhaDeComando::respostas_data() {
                        "--json"}
         << respostaComPedido << 0 << QString() << QString()
         << QJsonObject{{"codigo", "04006"}, {"csr", pedidoPem}, {"saida", 0}};
+    QTest::newRow("CSR com mensagem da SEFAZ")
+        << ativarIcp << QByteArray("{sessao}|04006|CSR ICP-BRASIL criado com sucesso|1234|Aguarde|") + pedidoDer.toBase64()
+        << 0 << pedidoPem
+        << QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\nMensagem da SEFAZ: Código: 1234 - Aguarde\n"
+                          "Próximo passo:")
+        << QJsonObject();
     QTest::newRow("04006 sem o CSR")
         << ativarIcp << QByteArray("{sessao}|04006|CSR ICP-BRASIL criado com sucesso|||") << 1
         << QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\n")
