@@ -1,6 +1,7 @@
 #include "operations.h"
 
 #include "cfe.h"
+#include "icp.h"
 #include "log.h"
 #include "network.h"
 #include "text.h"
@@ -81,16 +82,18 @@ void recordIssued(Context& c, const IssuedCfe& cfe, long long number) {
     s.lastSefazContactAt = cfe.timestamp;
 }
 
-// Stand-in for the DER of a certificate signing request: a fixed structure
-// with the device's serial and the taxpayer's CNPJ, so that it decodes.
-std::string certificateRequest(const DeviceState& s) {
-    std::string body = "satemu CSR ICP-BRASIL serie=" + s.serial + " cnpj=" + s.taxpayerCnpj;
-    std::string der;
-    der += static_cast<char>(0x30);
-    der += static_cast<char>(0x81);
-    der += static_cast<char>(body.size() & 0xFF);
-    der += body;
-    return base64Encode(der);
+// A new certificate request for the device: its public key is kept, so that the
+// certificate given back can be matched with it, and the request goes in the answer.
+// A request that cannot be made changes nothing and answers 04007.
+std::optional<Answer> requestCertificate(DeviceState& s, const std::string& cnpj, int subCommand) {
+    const icp::Request r = icp::makeRequest(s.serial, cnpj);
+    if (r.der.empty())
+        return std::nullopt;
+    s.pendingIcp = subCommand;
+    s.requestKey = base64Encode(r.publicKey);
+    Answer a = makeAnswer(4, 6);
+    a.data.push_back(base64Encode(r.der));
+    return a;
 }
 
 } // namespace
@@ -110,11 +113,11 @@ Answer ativar(Context& c, int subCommand, const std::string& code, const std::st
             return makeAnswer(4, 3);
         if (code != s.activationCode)
             return makeAnswer(4, 1);
-        s.pendingIcp = 3;
+        std::optional<Answer> a = requestCertificate(s, s.taxpayerCnpj, 3);
+        if (!a)
+            return makeAnswer(4, 7, "a chave do SAT não pôde ser gerada");
         logInfo(s, c.now, "CSR de renovacao ICP-BRASIL gerado");
-        Answer a = makeAnswer(4, 6);
-        a.data.push_back(certificateRequest(s));
-        return a;
+        return *a;
     }
     if (subCommand == 3)
         return makeAnswer(4, 7, "a renovação exige um SAT ativado");
@@ -124,16 +127,19 @@ Answer ativar(Context& c, int subCommand, const std::string& code, const std::st
         return makeAnswer(4, 2);
     if (!isUf(uf))
         return makeAnswer(4, 8, std::to_string(uf));
+    if (subCommand == 2) {
+        std::optional<Answer> a = requestCertificate(s, cnpj, 2);
+        if (!a)
+            return makeAnswer(4, 7, "a chave do SAT não pôde ser gerada");
+        s.activationCode = code;
+        s.taxpayerCnpj = cnpj;
+        s.uf = uf;
+        logInfo(s, c.now, "CSR ICP-BRASIL gerado para o CNPJ " + cnpj + "; aguardando o certificado");
+        return *a;
+    }
     s.activationCode = code;
     s.taxpayerCnpj = cnpj;
     s.uf = uf;
-    if (subCommand == 2) {
-        s.pendingIcp = 2;
-        logInfo(s, c.now, "CSR ICP-BRASIL gerado para o CNPJ " + cnpj + "; aguardando o certificado");
-        Answer a = makeAnswer(4, 6);
-        a.data.push_back(certificateRequest(s));
-        return a;
-    }
     s.activated = true;
     s.pendingIcp = 0;
     s.certificateType = 1;
@@ -158,15 +164,27 @@ Answer comunicarCertificado(Context& c, const std::string& code, const std::stri
         b64 += t;
     }
     const auto der = base64Decode(b64);
-    if (!der || der->size() < 64 || static_cast<unsigned char>((*der)[0]) != 0x30)
+    if (!der)
         return makeAnswer(5, 2, "esperado um certificado X.509 em Base64 (DER ou PEM)");
+    const auto key = base64Decode(s.requestKey);
+    const icp::Verdict verdict = icp::checkCertificate(*der, key.value_or(std::string()));
+    if (!verdict.accepted) {
+        logInfo(s, c.now, "Certificado ICP-BRASIL recusado: " + verdict.reason);
+        return makeAnswer(5, 2, verdict.reason);
+    }
     if (s.pendingIcp == 2) {
         s.activated = true;
         s.activatedAt = timestamp14(c.now);
     }
     s.certificateType = 2;
     s.pendingIcp = 0;
+    s.requestKey.clear();
     startCertificate(s, c.now);
+    // The status report gives the certificate's own dates when they are known.
+    if (!verdict.notBefore.empty()) {
+        s.certIssued = verdict.notBefore;
+        s.certExpires = verdict.notAfter;
+    }
     logInfo(s, c.now, "Certificado ICP-BRASIL instalado; valido ate " + s.certExpires);
     return makeAnswer(5, 0);
 }

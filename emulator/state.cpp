@@ -162,6 +162,8 @@ const std::vector<Field>& fields() {
         number("uf", &DeviceState::uf, 0, 99),
         number("tipo_certificado", &DeviceState::certificateType, 0, 2),
         number("icp_pendente", &DeviceState::pendingIcp, 0, 3),
+        text("icp_chave_csr", &DeviceState::requestKey,
+             [](const std::string& v) { return v.empty() || base64Decode(v).has_value(); }),
         text("data_ativacao", &DeviceState::activatedAt, isTimestamp),
         text("cert_emissao", &DeviceState::certIssued, isDate),
         text("cert_vencimento", &DeviceState::certExpires, isDate),

@@ -46,6 +46,7 @@ struct DeviceState {
     int uf = 0;              // IBGE code of the taxpayer's state
     int certificateType = 0; // 1 AC-SAT SEFAZ, 2 ICP-Brasil
     int pendingIcp = 0;      // sub-command (2 or 3) waiting for its ICP-Brasil certificate
+    std::string requestKey;  // Base64 of the public key (SubjectPublicKeyInfo) of the last CSR
     std::string activatedAt; // AAAAMMDDhhmmss
     std::string certIssued;  // AAAAMMDD
     std::string certExpires; // AAAAMMDD

@@ -5,13 +5,15 @@
 PROJECT_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Build and run: compiler, CMake, Ninja, Qt 6 Widgets (its offscreen platform
-# plugin included) and a font with Tahoma-like widths for the windows.
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation2)
+# plugin included), a font with Tahoma-like widths for the windows, and OpenSSL's
+# libcrypto for the emulated device's ICP-Brasil certificate request.
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation2 libssl-dev)
 # Tests only: xmllint to check CF-e documents against the public schemas; a virtual
 # X display and a scripted mouse to start the packed portable folder; Prometheus (with
 # promtool), node_exporter, curl and jq for the fleet metrics' alert rules and the real
-# Prometheus that reads what the command line writes.
-TEST_PACKAGES=(libxml2-utils xvfb xauth xdotool prometheus prometheus-node-exporter curl jq)
+# Prometheus that reads what the command line writes; the openssl tool to read the
+# device's certificate requests and sign them as a certificate authority.
+TEST_PACKAGES=(libxml2-utils xvfb xauth xdotool prometheus prometheus-node-exporter curl jq openssl)
 # The tour's screenshots: the virtual X display and ImageMagick to reduce colours.
 SCREENSHOT_PACKAGES=(xvfb xauth imagemagick)
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes (fuzz.sh, fuzz-ci.sh).

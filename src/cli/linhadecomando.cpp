@@ -1,6 +1,7 @@
 #include "cli/linhadecomando.h"
 
 #include "cli/carregamento.h"
+#include "sat/duracao.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -153,8 +154,8 @@ int executar(const QStringList& argumentos, Console& console) {
         p, caminho, console, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
-        console.linhaDeErro(
-            QStringLiteral("A chamada foi abandonada após %1 segundos (--tempo-limite).").arg(segundos));
+        console.linhaDeErro(QStringLiteral("A chamada foi abandonada após %1 (--tempo-limite).")
+                                .arg(emSegundos(segundos * 1000LL)));
     if (contexto.json) {
         if (contexto.saida.isEmpty())
             contexto.saida.insert(QStringLiteral("sessao"), caminho.numsessao());

@@ -5,6 +5,7 @@
 SUBCOMANDO(consultar)
 SUBCOMANDO(status)
 SUBCOMANDO(ativar)
+SUBCOMANDO(certificado)
 SUBCOMANDO(trocarcodigo)
 SUBCOMANDO(associar)
 SUBCOMANDO(rede)

@@ -85,6 +85,10 @@ QString mensagemDaAtivacao(const QByteArrayList& campos) {
     return sat::mensagemResposta(campos);
 }
 
+bool comunicarCertificado(CaminhoSat& caminho, const QString& codigo, const QString& certificado) {
+    return caminho.chamar(&sat::FuncoesSAT::ComunicarCertificadoICPBRASIL, codigo, certificado);
+}
+
 Recusa verificar(const TrocaDeCodigo& troca) {
     if (troca.novo.size() < 8)
         return novoCodigoCurto;

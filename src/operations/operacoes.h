@@ -159,6 +159,10 @@ bool consultarSessaoFiscal(CaminhoSat& caminho, const QString& codigo);
 // answer of the session looked up.
 bool respondeuAPropriaConsulta(const QByteArrayList& campos, const QString& numsessao);
 
+// The ICP-Brasil certificate (comandos/certificado.h reads it) sent with the code: the
+// DER in Base64, one line.
+bool comunicarCertificado(CaminhoSat& caminho, const QString& codigo, const QString& certificado);
+
 // The operations that send the code alone.
 bool consultarStatus(CaminhoSat& caminho, const QString& codigo);
 bool extrairLogs(CaminhoSat& caminho, const QString& codigo);

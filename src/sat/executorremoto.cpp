@@ -1,5 +1,6 @@
 #include "sat/executorremoto.h"
 
+#include "sat/duracao.h"
 #include "sat/protocolo.h"
 
 #include <csignal>
@@ -215,8 +216,7 @@ bool ExecutorRemoto::carregarNoHospedeiro(const QString& caminho, QString& erro)
     case Espera::Excedida:
         processo_->kill();
         processo_->waitForFinished(5000);
-        erro = QStringLiteral("a biblioteca não terminou de carregar em %1 segundos")
-                   .arg(limiteDeCargaMs_ / 1000);
+        erro = QStringLiteral("a biblioteca não terminou de carregar em %1").arg(emSegundos(limiteDeCargaMs_));
         return false;
     case Espera::Abandonada:
         erro = QStringLiteral("carga interrompida a pedido do usuário");

@@ -3,6 +3,8 @@
 // A whole device life, the exit statuses, the code that never shows in a process list, a
 // library that stops or never answers.
 
+#include "../support/autoridadeteste.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,6 +57,8 @@ private slots:
     void metricasQueFalham_data();
     void metricasQueFalham();
     void metricasUmaPorVez();
+    void icpBrasilDoInicioAoFim();
+    void renovacaoIcpBrasilNumSatAtivado();
 
 private:
     // The program with `argumentos`, the device's state in this test's folder and the
@@ -100,6 +104,20 @@ private:
         QFile arquivo(QDir(estado_->path()).filePath(QStringLiteral("satemu-faults.conf")));
         QVERIFY(arquivo.open(QIODevice::WriteOnly));
         arquivo.write(linhas);
+    }
+
+    // How many calls of `funcao` the device has in its log.
+    qsizetype chamadasNoLog(const QString& funcao) const {
+        const QByteArray estado =
+            autoridadeteste::ler(QDir(estado_->path()).filePath(QStringLiteral("satemu-state.txt")));
+        return estado.count((funcao + QStringLiteral(": ")).toUtf8());
+    }
+    // The device's last SuperLog section says which certificate it runs on.
+    void certificadoNoSuperLog(const char* tipo) const {
+        const Resultado r = rodar({"logs", "--superlog"});
+        QCOMPARE(r.saida, 0);
+        QVERIFY2(r.saidaPadrao.contains(QStringLiteral("Certificado ............ %1 valido de").arg(QLatin1String(tipo))),
+                 qPrintable(r.saidaPadrao));
     }
 
     std::unique_ptr<QTemporaryDir> estado_;
@@ -394,14 +412,15 @@ void TestCli::tempoLimite_data() {
     QTest::addColumn<QString>("limite");     // --tempo-limite, in seconds
     QTest::addColumn<int>("saida");
     QTest::addColumn<bool>("abandonada");
+    QTest::addColumn<QString>("aviso"); // the limit as the message gives it
 
     QTest::newRow("chamada que nunca volta") << QStringLiteral(SATTESTE_FALHA) << QByteArray("ConsultarSAT=dorme")
-                                             << QStringLiteral("1") << 4 << true;
+                                             << QStringLiteral("1") << 4 << true << QStringLiteral("1 segundo");
     // Seconds, not milliseconds: a slow call that ends within the limit is answered.
-    QTest::newRow("chamada lenta dentro do limite")
-        << QString() << QByteArray("delay_ms.ConsultarSAT=1500\n") << QStringLiteral("8") << 0 << false;
-    QTest::newRow("chamada lenta além do limite")
-        << QString() << QByteArray("delay_ms.ConsultarSAT=6000\n") << QStringLiteral("2") << 4 << true;
+    QTest::newRow("chamada lenta dentro do limite") << QString() << QByteArray("delay_ms.ConsultarSAT=1500\n")
+                                                    << QStringLiteral("8") << 0 << false << QString();
+    QTest::newRow("chamada lenta além do limite") << QString() << QByteArray("delay_ms.ConsultarSAT=6000\n")
+                                                  << QStringLiteral("2") << 4 << true << QStringLiteral("2 segundos");
 }
 
 void TestCli::tempoLimite() {
@@ -410,6 +429,7 @@ void TestCli::tempoLimite() {
     QFETCH(QString, limite);
     QFETCH(int, saida);
     QFETCH(bool, abandonada);
+    QFETCH(QString, aviso);
     QStringList argumentos{"consultar", "--tempo-limite", limite};
     QMap<QString, QString> ambiente;
     if (biblioteca.isEmpty()) {
@@ -420,8 +440,11 @@ void TestCli::tempoLimite() {
     }
     const Resultado r = rodar(argumentos, ambiente);
     QCOMPARE(r.saida, saida);
-    const QString aviso = QStringLiteral("A chamada foi abandonada após %1 segundos").arg(limite);
-    QVERIFY2(r.erroPadrao.contains(aviso) == abandonada, qPrintable(r.erroPadrao));
+    QVERIFY2(r.erroPadrao.contains(QStringLiteral("A chamada foi abandonada")) == abandonada,
+             qPrintable(r.erroPadrao));
+    if (abandonada)
+        QVERIFY2(r.erroPadrao.contains(QStringLiteral("A chamada foi abandonada após %1 (--tempo-limite).").arg(aviso)),
+                 qPrintable(r.erroPadrao));
     if (saida == 0)
         QCOMPARE(r.saidaPadrao, QStringLiteral("SAT em operação\n"));
 }
@@ -580,6 +603,127 @@ void TestCli::metricasUmaPorVez() {
     QVERIFY(primeira.waitForFinished(30000));
     QCOMPARE(primeira.exitCode(), 0);
     QCOMPARE(amostras(primeiroArquivo).value("sat_reading_success"), QStringLiteral("1"));
+}
+
+// The files of an ICP-Brasil activation, where users keep them.
+QString pastaDosCertificados() {
+    return QDir::temp().filePath(QStringLiteral("Certificados ção 日本 XXXXXX"));
+}
+
+void TestCli::icpBrasilDoInicioAoFim() {
+    QTemporaryDir pasta(pastaDosCertificados());
+    QVERIFY(pasta.isValid());
+    const QDir dir(pasta.path());
+    const QString contorno = dir.filePath(QStringLiteral("contorno.der"));
+    QVERIFY(autoridadeteste::gravar(contorno, autoridadeteste::contornoDeCertificado()));
+
+    // A new device waits for no certificate.
+    Resultado r = rodar({"certificado", "--arquivo", contorno});
+    QCOMPARE(r.saida, 1);
+    QCOMPARE(r.saidaPadrao, QStringLiteral("05003: Não há CSR ICP-BRASIL aguardando certificado\n"));
+
+    const QString csr = dir.filePath(QStringLiteral("pedido do SAT.csr"));
+    r = rodar({"ativar", "--certificado", "icp-brasil", "--cnpj", "11.222.333/0001-81", "--uf", "SP", "--csr", csr});
+    QCOMPARE(r.saida, 0);
+    QVERIFY2(r.saidaPadrao.startsWith(QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\nCSR gravado em \"")),
+             qPrintable(r.saidaPadrao));
+    QVERIFY(r.saidaPadrao.contains(QStringLiteral("ativacao-sat-cli certificado --arquivo CERTIFICADO")));
+    QVERIFY(autoridadeteste::ler(csr).startsWith("-----BEGIN CERTIFICATE REQUEST-----\r\n"));
+    // Not activated until its certificate comes.
+    QCOMPARE(rodar({"status"}).saida, 1);
+
+#if defined(SATEMU_REAL_CERTIFICATES)
+    const autoridadeteste::Execucao lido =
+        autoridadeteste::openssl({QStringLiteral("req"), QStringLiteral("-in"), csr, QStringLiteral("-verify"),
+                                  QStringLiteral("-noout"), QStringLiteral("-subject")},
+                                 pasta.path());
+    QVERIFY2(lido.status == 0 && lido.saida.contains("verify OK") && lido.saida.contains("11222333000181"),
+             lido.saida.constData());
+    const autoridadeteste::Autoridade ac(pasta.path());
+    QVERIFY2(ac.criada(), ac.criacao().saida.constData());
+    // The device's refusals, printed: a DER that only looks like a certificate, the
+    // authority's own certificate (another key), the wrong code.
+    r = rodar({"certificado", "--arquivo", contorno});
+    QCOMPARE(r.saida, 1);
+    QVERIFY2(r.saidaPadrao.startsWith(QStringLiteral("05002: Certificado inválido: não é um certificado X.509")),
+             qPrintable(r.saidaPadrao));
+    r = rodar({"certificado", "--arquivo", ac.certificado()});
+    QCOMPARE(r.saida, 1);
+    QVERIFY2(r.saidaPadrao.contains(QStringLiteral("chave pública")), qPrintable(r.saidaPadrao));
+    const QString certificado = dir.filePath(QStringLiteral("certificado do SAT.pem"));
+    const autoridadeteste::Execucao assinado = ac.assinar(csr, certificado);
+    QVERIFY2(assinado.status == 0, assinado.saida.constData());
+    r = rodar({"certificado", "--arquivo", certificado}, {{"SAT_CODIGO_ATIVACAO", QStringLiteral("outro-codigo")}});
+    QCOMPARE(r.saida, 1);
+    QCOMPARE(r.saidaPadrao, QStringLiteral("05001: Código de ativação inválido\n"));
+#else
+    // The device's stand-in takes the outline of a certificate.
+    const QString certificado = contorno;
+#endif
+    r = rodar({"certificado", "--arquivo", certificado});
+    QCOMPARE(r.saida, 0);
+    QCOMPARE(r.saidaPadrao, QStringLiteral("05000: Certificado transmitido com sucesso\n"));
+    QCOMPARE(rodar({"status"}).saida, 0);
+    certificadoNoSuperLog("ICP-BRASIL");
+    r = rodar({"certificado", "--arquivo", certificado});
+    QCOMPARE(r.saida, 1);
+    QVERIFY(r.saidaPadrao.startsWith(QStringLiteral("05003: ")));
+}
+
+void TestCli::renovacaoIcpBrasilNumSatAtivado() {
+    QTemporaryDir pasta(pastaDosCertificados());
+    QVERIFY(pasta.isValid());
+    const QDir dir(pasta.path());
+    ativar();
+    certificadoNoSuperLog("AC-SAT SEFAZ");
+
+    // Without --csr the request alone on standard output, ready to be redirected.
+    Resultado r =
+        rodar({"ativar", "--certificado", "renovacao-icp-brasil", "--cnpj", "11222333000181", "--uf", "SP"});
+    QCOMPARE(r.saida, 0);
+    QVERIFY2(r.saidaPadrao.startsWith(QStringLiteral("-----BEGIN CERTIFICATE REQUEST-----\n")) &&
+                 r.saidaPadrao.endsWith(QStringLiteral("\n-----END CERTIFICATE REQUEST-----\n")),
+             qPrintable(r.saidaPadrao));
+    QVERIFY2(r.erroPadrao.startsWith(QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\nPróximo passo:")),
+             qPrintable(r.erroPadrao));
+    const QString csr = dir.filePath(QStringLiteral("renovação.csr"));
+    QVERIFY(autoridadeteste::gravar(csr, r.saidaPadrao.toLatin1()));
+    // Still activated while the renewal waits.
+    QCOMPARE(rodar({"status"}).saida, 0);
+
+    // Refused before anything is sent: no call reaches the device.
+    const qsizetype enviados = chamadasNoLog(QStringLiteral("ComunicarCertificadoICPBRASIL"));
+    r = rodar({"certificado", "--arquivo", csr});
+    QCOMPARE(r.saida, 2);
+#if defined(SATEMU_REAL_CERTIFICATES)
+    const QString recusa = QStringLiteral("O arquivo traz um pedido de certificado (CSR)");
+#else
+    // The stand-in's request has no PKCS#10 outline: it is not a certificate either.
+    const QString recusa = QStringLiteral("O arquivo não traz um certificado X.509.");
+#endif
+    QVERIFY2(r.erroPadrao.startsWith(recusa), qPrintable(r.erroPadrao));
+#if defined(SATEMU_REAL_CERTIFICATES)
+    const autoridadeteste::Autoridade ac(pasta.path());
+    QVERIFY2(ac.criada(), ac.criacao().saida.constData());
+    r = rodar({"certificado", "--arquivo", ac.chavePrivada()});
+    QCOMPARE(r.saida, 2);
+    QVERIFY2(r.erroPadrao.startsWith(QStringLiteral("O arquivo traz uma chave privada, que nunca é enviada")),
+             qPrintable(r.erroPadrao));
+    QCOMPARE(chamadasNoLog(QStringLiteral("ComunicarCertificadoICPBRASIL")), enviados);
+    // The authority gives DER this time.
+    const QString certificado = dir.filePath(QStringLiteral("renovado.cer"));
+    const autoridadeteste::Execucao assinado = ac.assinar(csr, certificado, true);
+    QVERIFY2(assinado.status == 0, assinado.saida.constData());
+    QVERIFY(autoridadeteste::ler(certificado).startsWith('\x30'));
+#else
+    QCOMPARE(chamadasNoLog(QStringLiteral("ComunicarCertificadoICPBRASIL")), enviados);
+    const QString certificado = dir.filePath(QStringLiteral("contorno.der"));
+    QVERIFY(autoridadeteste::gravar(certificado, autoridadeteste::contornoDeCertificado()));
+#endif
+    r = rodar({"certificado", "--arquivo", certificado, "--json"});
+    QCOMPARE(r.saida, 0);
+    QCOMPARE(json(r).value(QStringLiteral("codigo")).toString(), QStringLiteral("05000"));
+    certificadoNoSuperLog("ICP-BRASIL");
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -3,6 +3,7 @@
 // code read from a file or typed at a terminal. The library is the scripted table, so
 // every call is seen with its arguments.
 
+#include "../support/autoridadeteste.h"
 #include "bibliotecaroteirizada.h"
 #include "cli/linhadecomando.h"
 
@@ -66,6 +67,13 @@ private:
 
 const QString assinatura(344, u'M');
 
+// What a device gives with its ICP-Brasil request, and the request as PEM.
+const QByteArray pedidoDer = autoridadeteste::contornoDePedido();
+const QByteArray respostaComPedido =
+    "{sessao}|04006|CSR ICP-BRASIL criado com sucesso|||" + pedidoDer.toBase64();
+const QString pedidoPem = QString::fromLatin1(autoridadeteste::emPem(pedidoDer, "CERTIFICATE REQUEST"));
+const QStringList ativarIcp{"ativar", "--certificado", "icp-brasil", "--cnpj", "11222333000181", "--uf", "SP"};
+
 } // namespace
 
 class TestLinhaDeComando : public QObject {
@@ -80,6 +88,9 @@ private slots:
     void respostas();
     void codigoDeArquivoComFimDoWindows_data();
     void codigoDeArquivoComFimDoWindows();
+    void certificadoEnviadoEmBase64_data();
+    void certificadoEnviadoEmBase64();
+    void pedidoGravadoComCsr();
     void codigoDigitadoNoTerminal_data();
     void codigoDigitadoNoTerminal();
     void ajudaDeCadaSubcomando_data();
@@ -118,6 +129,19 @@ void TestLinhaDeComando::initTestCase() {
     QFile novoCodigo(QDir(pasta_->path()).filePath(QStringLiteral("novo código.txt")));
     QVERIFY(novoCodigo.open(QIODevice::WriteOnly));
     novoCodigo.write("novo-codigo-9\r\nlinha que não conta\r\n");
+    const auto gravar = [&](const char* nome, const QByteArray& bytes) {
+        QVERIFY(autoridadeteste::gravar(QDir(pasta_->path()).filePath(QString::fromUtf8(nome)), bytes));
+    };
+    const QByteArray certificado = autoridadeteste::contornoDeCertificado();
+    gravar("certificado.pem", "Certificado do SAT\r\n" +
+                                  autoridadeteste::emPem(certificado, "CERTIFICATE").replace("\n", "\r\n"));
+    gravar("certificado.der", certificado);
+    gravar("vazio.cer", {});
+    gravar("pedido.pem", pedidoPem.toLatin1());
+    gravar("chave.pem", autoridadeteste::emPem(QByteArray(40, 'k'), "PRIVATE KEY"));
+    gravar("certificado e chave.pem", autoridadeteste::emPem(certificado, "CERTIFICATE") +
+                                          autoridadeteste::emPem(QByteArray(40, 'k'), "RSA PRIVATE KEY"));
+    gravar("texto.txt", "não é um certificado\n");
 }
 
 void TestLinhaDeComando::init() {
@@ -173,6 +197,28 @@ void TestLinhaDeComando::recusas_data() {
           "--tempo-limite: um número de segundos maior que zero.");
     linha("tempo-limite que não é número", {"consultar", "--tempo-limite", "1s"}, codigo,
           "--tempo-limite: um número de segundos maior que zero.");
+    // A certificate file that is not one certificate is refused before the code is read.
+    linha("certificado sem arquivo", {"certificado"}, codigo, "Informe o certificado com --arquivo CERTIFICADO");
+    linha("certificado que não existe", {"certificado", "--arquivo", "{pasta}/não há.pem"}, semCodigo,
+          "Arquivo especificado não foi encontrado! (");
+    linha("certificado vazio", {"certificado", "--arquivo", "{pasta}/vazio.cer"}, codigo,
+          "O arquivo do certificado está vazio.");
+    linha("certificado que é o CSR", {"certificado", "--arquivo", "{pasta}/pedido.pem"}, codigo,
+          "O arquivo traz um pedido de certificado (CSR), não um certificado");
+    linha("certificado que é uma chave", {"certificado", "--arquivo", "{pasta}/chave.pem"}, codigo,
+          "O arquivo traz uma chave privada, que nunca é enviada");
+    linha("certificado com a chave", {"certificado", "--arquivo", "{pasta}/certificado e chave.pem"}, codigo,
+          "O arquivo traz uma chave privada, que nunca é enviada");
+    linha("certificado que é texto", {"certificado", "--arquivo", "{pasta}/texto.txt"}, codigo,
+          "O arquivo não traz um certificado: não é PEM, nem DER, nem Base64.");
+    linha("certificado com código curto", {"certificado", "--arquivo", "{pasta}/certificado.der"},
+          QStringLiteral("1234567"), "Código de Ativação deve ter no mínimo 8 caracteres.");
+    // Where the request goes is checked before the device makes one.
+    linha("--csr com AC-SAT", {"ativar", "--cnpj", "11222333000181", "--uf", "SP", "--csr", "{pasta}/p.csr"},
+          codigo, "--csr vale só com --certificado icp-brasil ou renovacao-icp-brasil");
+    linha("--csr numa pasta que não existe", ativarIcp + QStringList{"--csr", "{pasta}/ocupado/p.csr"}, codigo,
+          "--csr: \"");
+    linha("--csr que é uma pasta", ativarIcp + QStringList{"--csr", "{pasta}"}, codigo, "--csr: \"");
     // The network document is written before it is sent: a folder that cannot take it
     // ends the command with nothing sent.
     linha("rede com saída impossível", {"rede", "--saida", "{pasta}/ocupado"}, codigo,
@@ -237,6 +283,50 @@ void TestLinhaDeComando::respostas_data() {
     QTest::newRow("resposta curta") << QStringList{"bloquear"} << QByteArray("{sessao}|16000") << 0
                                     << QStringLiteral("%1|16000\n") << QString() << QJsonObject();
 
+    // ICP-Brasil: 04006 is this step's success. The request alone on standard output,
+    // so that it can be redirected to a file; the answer and the next step on standard error.
+    QTest::newRow("CSR ICP-Brasil") << ativarIcp << respostaComPedido << 0 << pedidoPem
+                                    << QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\nPróximo passo: "
+                                                      "envie o CSR à autoridade certificadora")
+                                    << QJsonObject();
+    QTest::newRow("CSR de renovação em JSON")
+        << QStringList{"ativar", "--certificado", "renovacao-icp-brasil", "--cnpj", "11222333000181", "--uf", "SP",
+                       "--json"}
+        << respostaComPedido << 0 << QString() << QString()
+        << QJsonObject{{"codigo", "04006"}, {"csr", pedidoPem}, {"saida", 0}};
+    QTest::newRow("CSR com mensagem da SEFAZ")
+        << ativarIcp << QByteArray("{sessao}|04006|CSR ICP-BRASIL criado com sucesso|1234|Aguarde|") + pedidoDer.toBase64()
+        << 0 << pedidoPem
+        << QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\nMensagem da SEFAZ: Código: 1234 - Aguarde\n"
+                          "Próximo passo:")
+        << QJsonObject();
+    QTest::newRow("04006 sem o CSR")
+        << ativarIcp << QByteArray("{sessao}|04006|CSR ICP-BRASIL criado com sucesso|||") << 1
+        << QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\n")
+        << QStringLiteral("A resposta do SAT não traz o CSR") << QJsonObject();
+    QTest::newRow("04006 com um CSR que não é Base64")
+        << ativarIcp << QByteArray("{sessao}|04006|CSR ICP-BRASIL criado com sucesso|||***") << 1
+        << QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\n")
+        << QStringLiteral("A resposta do SAT não traz o CSR") << QJsonObject();
+    QTest::newRow("CSR recusado") << ativarIcp << QByteArray("{sessao}|04003|SAT já ativado|||") << 1
+                                  << QStringLiteral("04003: SAT já ativado\n") << QString() << QJsonObject();
+    // On an ICP-Brasil type the activation's own success is not this step's.
+    QTest::newRow("04000 a um pedido ICP-Brasil")
+        << ativarIcp << QByteArray("{sessao}|04000|Ativado corretamente|||") << 1
+        << QStringLiteral("SAT Ativado corretamente, faltando associá-lo ao Aplic. Comercial.\n") << QString()
+        << QJsonObject();
+    const QStringList certificado{"certificado", "--arquivo", "{pasta}/certificado.pem"};
+    QTest::newRow("certificado transmitido")
+        << certificado << QByteArray("{sessao}|05000|Certificado transmitido com sucesso|||") << 0
+        << QStringLiteral("05000: Certificado transmitido com sucesso\n") << QString() << QJsonObject();
+    QTest::newRow("certificado recusado em JSON")
+        << certificado + QStringList{"--json"} << QByteArray("{sessao}|05002|Certificado inválido: outra chave|||")
+        << 1 << QString() << QString()
+        << QJsonObject{{"codigo", "05002"}, {"mensagem", "Certificado inválido: outra chave"}, {"saida", 1}};
+    QTest::newRow("nenhum CSR aguardando")
+        << certificado << QByteArray("{sessao}|05003|Não há CSR ICP-BRASIL aguardando certificado|||") << 1
+        << QStringLiteral("05003: Não há CSR ICP-BRASIL aguardando certificado\n") << QString() << QJsonObject();
+
     // A file that cannot be written after the device answered: the usage status, not
     // the device's refusal.
     const QByteArray log =
@@ -300,6 +390,7 @@ void TestLinhaDeComando::codigoDeArquivoComFimDoWindows_data() {
           {"--cnpj-contribuinte", "11222333000181", "--cnpj-software-house", "11444777000161", "--assinatura",
            assinatura},
           "AssociarAssinatura");
+    linha("certificado", {"--arquivo", "{pasta}/certificado.der"}, "ComunicarCertificadoICPBRASIL");
     linha("rede", {}, "ConfigurarInterfaceDeRede");
     linha("teste", {"--cnpj-contribuinte", "11222333000181"}, "TesteFimAFim");
     linha("sessao", {"--numero", "42"}, "ConsultarNumeroSessao");
@@ -330,6 +421,44 @@ void TestLinhaDeComando::codigoDeArquivoComFimDoWindows() {
         if (codigos.contains(argumento.toByteArray().trimmed()))
             enviados << argumento.toByteArray();
     QCOMPARE(enviados, codigos);
+}
+
+void TestLinhaDeComando::certificadoEnviadoEmBase64_data() {
+    QTest::addColumn<QString>("arquivo");
+    QTest::newRow("PEM com texto e CR LF") << QStringLiteral("{pasta}/certificado.pem");
+    QTest::newRow("DER") << QStringLiteral("{pasta}/certificado.der");
+}
+
+// The certificate goes as the device gave its request: the DER in Base64, one line.
+void TestLinhaDeComando::certificadoEnviadoEmBase64() {
+    QFETCH(QString, arquivo);
+    const Codigos codigos(QStringLiteral(" ") + codigo + QStringLiteral(" "));
+    roteiro::responder("{sessao}|05000|Certificado transmitido com sucesso|||");
+    ConsoleDeTeste console;
+    QCOMPARE(rodar({"certificado", "--arquivo", arquivo}, console), 0);
+    QCOMPARE(roteiro::chamadas().size(), 1);
+    const roteiro::Chamada& chamada = roteiro::chamadas().first();
+    QCOMPARE(chamada.funcao, QStringLiteral("ComunicarCertificadoICPBRASIL"));
+    QCOMPARE(chamada.argumentos.size(), 2);
+    QCOMPARE(chamada.argumentos.at(0).toByteArray(), codigo.toUtf8()); // trimmed
+    QCOMPARE(chamada.argumentos.at(1).toByteArray(), autoridadeteste::contornoDeCertificado().toBase64());
+}
+
+void TestLinhaDeComando::pedidoGravadoComCsr() {
+    const Codigos codigos(codigo);
+    roteiro::responder(respostaComPedido);
+    ConsoleDeTeste console;
+    const QString arquivo = QDir(pasta_->path()).filePath(QStringLiteral("pedido do SAT ção 日本.csr"));
+    QCOMPARE(rodar(ativarIcp + QStringList{"--csr", arquivo}, console), 0);
+    QCOMPARE(roteiro::chamadas().first().argumentos.at(0).toInt(), 2); // the ICP-Brasil certificate type
+    QCOMPARE(console.saidaPadrao, QStringLiteral("04006: CSR ICP-BRASIL criado com sucesso\nCSR gravado em \"%1\".\n"
+                                                 "Próximo passo: envie o CSR à autoridade certificadora ICP-Brasil e, "
+                                                 "com o certificado que ela emitir (PEM ou DER), rode: "
+                                                 "ativacao-sat-cli certificado --arquivo CERTIFICADO\n")
+                                      .arg(QDir::toNativeSeparators(arquivo)));
+    QVERIFY2(console.erroPadrao.isEmpty(), qPrintable(console.erroPadrao));
+    // As the console writes files for the user: CR LF after every line.
+    QCOMPARE(autoridadeteste::ler(arquivo), pedidoPem.toLatin1().replace("\n", "\r\n"));
 }
 
 void TestLinhaDeComando::codigoDigitadoNoTerminal_data() {
@@ -389,6 +518,7 @@ void TestLinhaDeComando::ajudaDeCadaSubcomando_data() {
     linha("consultar", "Consultar SAT");
     linha("status", "--arquivo-codigo");
     linha("ativar", "CNPJ do Contribuinte");
+    linha("certificado", "Comunicar Certificado ICP-BRASIL");
     linha("trocar-codigo", "Cód. de emergência");
     linha("associar", "CNPJ da Software House");
     linha("rede", "Tipo de LAN");

@@ -2,7 +2,9 @@
 // association, network, status report, block and unblock, software update,
 // and the state kept in its file.
 #include "satemu_test_support.h"
+#include "../support/autoridadeteste.h"
 
+#include <QDateTime>
 #include <atomic>
 #include <QRegularExpression>
 #include <thread>
@@ -382,19 +384,80 @@ void TestSatemuDevice::icpBrasilActivation() {
     QCOMPARE(status()[1], QByteArray("10002")); // waiting for the certificate
     QCOMPARE(fields(ComunicarCertificadoICPBRASIL(nextSession(), kCode.constData(), "bm90IGEgY2VydA=="))[1],
              QByteArray("05002"));
+    const auto send = [](const QByteArray& code, const QByteArray& certificate) {
+        return fields(ComunicarCertificadoICPBRASIL(nextSession(), code.constData(), certificate.constData()));
+    };
+#if defined(SATEMU_REAL_CERTIFICATES)
+    // The request is one a certificate tool reads and whose signature it checks.
+    QTemporaryDir folder;
+    const QDir dir(folder.path());
+    const autoridadeteste::Autoridade authority(folder.path());
+    QVERIFY2(authority.criada(), authority.criacao().saida.constData());
+    QVERIFY(autoridadeteste::gravar(dir.filePath(QStringLiteral("pedido.der")), der));
+    const auto read = autoridadeteste::openssl({QStringLiteral("req"), QStringLiteral("-inform"), QStringLiteral("DER"),
+                                                QStringLiteral("-in"), QStringLiteral("pedido.der"),
+                                                QStringLiteral("-verify"), QStringLiteral("-noout"),
+                                                QStringLiteral("-subject")},
+                                               folder.path());
+    QVERIFY2(read.status == 0, read.saida.constData());
+    QVERIFY2(read.saida.contains("verify OK") && read.saida.contains(kTaxpayer) &&
+                 read.saida.contains("serialNumber = " + kFactorySerial),
+             read.saida.constData());
+
+    // The request is not a certificate; the authority's certificate carries another key.
+    auto refused = send(kCode, csr[5]);
+    QCOMPARE(refused[1], QByteArray("05002"));
+    QVERIFY2(refused[2].contains("X.509"), refused[2].constData());
+    refused = send(kCode, autoridadeteste::ler(authority.certificado()));
+    QCOMPARE(refused[1], QByteArray("05002"));
+    QVERIFY2(refused[2].contains("chave pública"), refused[2].constData());
+    QCOMPARE(status()[1], QByteArray("10002")); // still waiting
+
+    const QString today = QDateTime::currentDateTimeUtc().date().toString(QStringLiteral("yyyyMMdd"));
+    const QString inAYear =
+        QDateTime::currentDateTimeUtc().date().addDays(365).toString(QStringLiteral("yyyyMMdd"));
+    const auto signedBy = [&](const QString& request, const QString& certificate, bool derOut) {
+        const auto r = authority.assinar(request, dir.filePath(certificate), derOut, true);
+        if (r.status != 0)
+            qWarning("%s", r.saida.constData());
+        return autoridadeteste::ler(dir.filePath(certificate));
+    };
+    const QByteArray pem = signedBy(QStringLiteral("pedido.der"), QStringLiteral("certificado.pem"), false);
+    QVERIFY(pem.startsWith("-----BEGIN CERTIFICATE-----"));
+    QCOMPARE(send("errado99", pem)[1], QByteArray("05001"));
+    QCOMPARE(send(kCode, pem)[1], QByteArray("05000"));
+    auto st = status();
+    QCOMPARE(st[1], QByteArray("10000"));
+    // The status report gives the dates of the certificate installed.
+    QCOMPARE(QString::fromLatin1(st[25]), today);
+    QCOMPARE(QString::fromLatin1(st[26]), inAYear);
+    QVERIFY(DeviceHome::read(home_->stateFile()).contains("Certificado ICP-BRASIL instalado"));
+    QCOMPARE(send(kCode, pem)[1], QByteArray("05003"));
+
+    // Renewal: a new key; the certificate of the old one no longer fits.
+    const auto renewal = fields(AtivarSAT(nextSession(), 3, kCode.constData(), kTaxpayer.constData(), kSaoPaulo));
+    QCOMPARE(renewal[1], QByteArray("04006"));
+    QVERIFY(renewal[5] != csr[5]);
+    QCOMPARE(send(kCode, pem)[1], QByteArray("05002"));
+    QVERIFY(autoridadeteste::gravar(dir.filePath(QStringLiteral("renovacao.der")),
+                                    QByteArray::fromBase64(renewal[5])));
+    // Sent as the device gave its request: the DER in Base64 with no PEM lines.
+    const QByteArray renewed = signedBy(QStringLiteral("renovacao.der"), QStringLiteral("renovado.der"), true);
+    QVERIFY(renewed.startsWith('\x30'));
+    QCOMPARE(send(kCode, renewed.toBase64())[1], QByteArray("05000"));
+#else
+    // The stand-in takes any ASN.1 sequence of 64 bytes or more.
     QByteArray cert(300, 'c');
     cert[0] = '\x30';
     const QByteArray pem =
         "-----BEGIN CERTIFICATE-----\n" + cert.toBase64() + "\n-----END CERTIFICATE-----\n";
-    QCOMPARE(fields(ComunicarCertificadoICPBRASIL(nextSession(), "errado99", pem.constData()))[1],
-             QByteArray("05001"));
-    QCOMPARE(fields(ComunicarCertificadoICPBRASIL(nextSession(), kCode.constData(), pem.constData()))[1],
-             QByteArray("05000"));
+    QCOMPARE(send("errado99", pem)[1], QByteArray("05001"));
+    QCOMPARE(send(kCode, pem)[1], QByteArray("05000"));
     QCOMPARE(status()[1], QByteArray("10000"));
-    QCOMPARE(fields(ComunicarCertificadoICPBRASIL(nextSession(), kCode.constData(), pem.constData()))[1],
-             QByteArray("05003"));
+    QCOMPARE(send(kCode, pem)[1], QByteArray("05003"));
     QCOMPARE(fields(AtivarSAT(nextSession(), 3, kCode.constData(), kTaxpayer.constData(), kSaoPaulo))[1],
              QByteArray("04006"));
+#endif
     QCOMPARE(fields(AtivarSAT(nextSession(), 1, kCode.constData(), kTaxpayer.constData(), kSaoPaulo))[1],
              QByteArray("04003"));
 }
