@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QStringView>
 
 // The fields of the parameter store's record (Parametros.xml), by the names the file
-// gives them, in its column order. Code names a field through these, never by a text of
-// its own; the store matches names without regard to case.
+// gives them, in its column order, and the one table of their columns. Code names a
+// field through these, never by a text of its own; the store matches names without
+// regard to case.
 namespace settings::campo {
 
 inline constexpr QStringView tipoInter = u"tipoInter";
@@ -32,3 +34,46 @@ inline constexpr QStringView Assinatura = u"Assinatura";
 inline constexpr QStringView CNPJSH = u"CNPJSH";
 
 } // namespace settings::campo
+
+namespace settings {
+
+// The 23 columns of the record, in file order, declared as the default packet
+// declares them.
+struct StandardColumn {
+    QStringView name;
+    QStringView type;
+    QStringView subtype;
+    int declaredWidth; // the WIDTH attribute; 0 when the type has none
+};
+
+inline constexpr StandardColumn kStandardColumns[] = {
+    {campo::tipoInter, u"string", {}, 4},    {campo::SSID, u"string", {}, 32},
+    {campo::seg, u"string", {}, 8},          {campo::codigo, u"string", {}, 64},
+    {campo::tipoLan, u"string", {}, 8},      {campo::lanIP, u"string", {}, 15},
+    {campo::lanMask, u"string", {}, 15},     {campo::lanGW, u"string", {}, 15},
+    {campo::lanDNS1, u"string", {}, 15},     {campo::lanDNS2, u"string", {}, 15},
+    {campo::usuario, u"string", {}, 64},     {campo::senha, u"string", {}, 64},
+    {campo::proxy, u"string", {}, 1},        {campo::proxy_ip, u"string", {}, 15},
+    {campo::proxy_porta, u"string", {}, 5},  {campo::proxy_user, u"string", {}, 64},
+    {campo::proxy_senha, u"string", {}, 64}, {campo::CNPJContribuinte, u"string", {}, 14},
+    {campo::uf, u"string", {}, 2},           {campo::TipoCert, u"i4", {}, 0},
+    {campo::CSR, u"bin.hex", u"Text", 1024}, {campo::Assinatura, u"string.uni", {}, 688},
+    {campo::CNPJSH, u"string", {}, 14},
+};
+
+// The FIELD elements of those columns as the default Parametros.xml declares them: the
+// start-up check writes them, the store adds any that a file lacks.
+inline QByteArray standardFieldsXml() {
+    QByteArray xml;
+    for (const StandardColumn& column : kStandardColumns) {
+        xml += "<FIELD attrname=\"" + column.name.toLatin1() + "\" fieldtype=\"" + column.type.toLatin1() + '"';
+        if (!column.subtype.isEmpty())
+            xml += " SUBTYPE=\"" + column.subtype.toLatin1() + '"';
+        if (column.declaredWidth > 0)
+            xml += " WIDTH=\"" + QByteArray::number(column.declaredWidth) + '"';
+        xml += "/>";
+    }
+    return xml;
+}
+
+} // namespace settings

@@ -18,30 +18,6 @@ namespace {
 
 using Kind = ParameterStore::FieldKind;
 
-// The 23 columns of the record, in file order, declared as the default packet
-// declares them.
-struct StandardColumn {
-    QStringView name;
-    QStringView type;
-    QStringView subtype;
-    int declaredWidth; // the WIDTH attribute; 0 when the type has none
-};
-
-constexpr StandardColumn kStandardColumns[] = {
-    {campo::tipoInter, u"string", {}, 4},    {campo::SSID, u"string", {}, 32},
-    {campo::seg, u"string", {}, 8},          {campo::codigo, u"string", {}, 64},
-    {campo::tipoLan, u"string", {}, 8},      {campo::lanIP, u"string", {}, 15},
-    {campo::lanMask, u"string", {}, 15},     {campo::lanGW, u"string", {}, 15},
-    {campo::lanDNS1, u"string", {}, 15},     {campo::lanDNS2, u"string", {}, 15},
-    {campo::usuario, u"string", {}, 64},     {campo::senha, u"string", {}, 64},
-    {campo::proxy, u"string", {}, 1},        {campo::proxy_ip, u"string", {}, 15},
-    {campo::proxy_porta, u"string", {}, 5},  {campo::proxy_user, u"string", {}, 64},
-    {campo::proxy_senha, u"string", {}, 64}, {campo::CNPJContribuinte, u"string", {}, 14},
-    {campo::uf, u"string", {}, 2},           {campo::TipoCert, u"i4", {}, 0},
-    {campo::CSR, u"bin.hex", u"Text", 1024}, {campo::Assinatura, u"string.uni", {}, 688},
-    {campo::CNPJSH, u"string", {}, 14},
-};
-
 // RowState flags of a row version.
 constexpr int kRowSuperseded = 1;
 constexpr int kRowDeleted = 2;
