@@ -156,7 +156,8 @@ struct Contexto {
     const QCommandLineParser& opcoes;
     CaminhoSat& caminho;
     bool json;
-    QJsonObject saida; // what --json prints, filled by the subcommand
+    QJsonObject saida;  // what --json prints, filled by the subcommand
+    QString biblioteca; // the library file loaded
 };
 
 // An option by its name, its help in the words of the window's labels, and the name of
@@ -248,13 +249,20 @@ std::variant<Execucao, Fim> prepararConsulta(const QCommandLineParser&) {
                 linhaNaSaida(QStringLiteral("SAT inoperante"));
             return desfechoSemResposta(c.caminho);
         }
-        return lerResposta(c, comandos::emOperacao, [](const QByteArrayList& campos) {
+        const Saida saida = lerResposta(c, comandos::emOperacao, [](const QByteArrayList& campos) {
             if (comandos::emOperacaoNaResposta(campos))
                 return QStringLiteral("SAT em operação");
             if (campos.size() > 2 && campos[1] == "08097")
                 return QStringLiteral("SAT inoperante\n") + sat::mensagemResposta(campos);
             return QStringLiteral("SAT inoperante");
         });
+        if (carga::ehSatemu(c.biblioteca)) {
+            if (c.json)
+                c.saida.insert(QStringLiteral("emulado"), true);
+            else
+                linhaNaSaida(QString::fromUtf16(carga::avisoDoSatemu));
+        }
+        return saida;
     });
 }
 
@@ -690,8 +698,7 @@ QString ajudaGeral(const QString& programa) {
 }
 
 // Loads the library as the window does; the message when it does not load.
-std::optional<QString> carregarBiblioteca(CaminhoSat& caminho, const QCommandLineParser& p) {
-    QString biblioteca;
+std::optional<QString> carregarBiblioteca(CaminhoSat& caminho, const QCommandLineParser& p, QString& biblioteca) {
     const QString pastaDoPrograma = QCoreApplication::applicationDirPath();
     if (p.isSet(QStringLiteral("biblioteca"))) {
         biblioteca = QFileInfo(p.value(QStringLiteral("biblioteca"))).absoluteFilePath();
@@ -822,12 +829,13 @@ int executar(const QStringList& argumentos) {
     CaminhoSat caminho(avisos);
     LimiteDeTempo limite(caminho, segundos);
     caminho.definirObservador(&limite);
-    if (const std::optional<QString> falha = carregarBiblioteca(caminho, p)) {
+    QString biblioteca;
+    if (const std::optional<QString> falha = carregarBiblioteca(caminho, p, biblioteca)) {
         linhaNoErro(*falha);
         return SemBiblioteca;
     }
 
-    Contexto contexto{p, caminho, p.isSet(QStringLiteral("json")), {}};
+    Contexto contexto{p, caminho, p.isSet(QStringLiteral("json")), {}, biblioteca};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
         linhaNoErro(QStringLiteral("A chamada foi abandonada após %1 segundos (--tempo-limite).").arg(segundos));

@@ -1,6 +1,7 @@
 #include "nucleo/carga.h"
 
 #include "platform/diagnostico.h"
+#include "platform/platform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +30,11 @@ QString hospedeiroPara(const QString& pastaDosProgramas, const QString& bibliote
 
 bool ehHospedeiro32(const QString& hospedeiro) {
     return QFileInfo(hospedeiro).fileName() == QLatin1String("sat-host32.exe");
+}
+
+bool ehSatemu(const QString& caminho) {
+    const QString produto = QString::fromStdString(platform::produtoDoArquivo(caminho.toStdString()));
+    return produto == QLatin1String("satemu") || produto.startsWith(QLatin1String("satemu "));
 }
 
 QString mensagemDeFalha(const QString& caminho, const QString& motivo, int bitsDoPrograma) {
