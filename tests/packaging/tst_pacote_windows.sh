@@ -29,7 +29,7 @@ if [ "${1:-}" = "--na-tela" ]; then
     janela=$(timeout 90 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
         falha "no console window appeared: $(tail -n 20 "$registro")"
     titulo=$(xdotool getwindowname "$janela")
-    [ "$titulo" = "SAT - BRISEL Ativação (64 bits) - Versão: $versao" ] || falha "caption: $titulo"
+    [ "$titulo" = "SAT - BRISEL Ativação (64 bits) - Versão: $versao - SAT EMULADO (satemu)" ] || falha "caption: $titulo"
 
     # The side bar's first button ("SAT - BRISEL", 130 x 29 at the window's top left)
     # consults the device; the device logs every call in its state file.
@@ -56,6 +56,8 @@ if [ "${1:-}" = "--na-tela" ]; then
 fi
 
 build=$1 versao=$2 wine=$3 programas32=${4:-}
+# The zip's library is the emulated device, and says so.
+emulado="Atenção: quem responde é o SAT EMULADO (satemu), não um equipamento SAT."
 tmp=$(mktemp -d)
 trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null || true; rm -rf "$tmp"' EXIT
 
@@ -92,7 +94,8 @@ done
 # The command line beside it consults the same device, with no display.
 consulta=$(DISPLAY= WINEDEBUG=-all "$wine" "$pasta/ativacao-sat-cli.exe" consultar 2>&1 | tr -d '\r') ||
     falha "ativacao-sat-cli.exe consultar failed: $consulta"
-[ "$consulta" = "SAT em operação" ] || falha "ativacao-sat-cli.exe consultar said: $consulta"
+[ "$consulta" = "SAT em operação
+$emulado" ] || falha "ativacao-sat-cli.exe consultar said: $consulta"
 # A maker's 32-bit DLL (the emulated device in its stdcall form) through the zip's
 # sat-host32.exe.
 if [ -f "$pasta/sat-host32.exe" ]; then
@@ -101,7 +104,8 @@ if [ -f "$pasta/sat-host32.exe" ]; then
     consulta=$(DISPLAY= WINEDEBUG=-all SATEMU_HOME="$tmp/estado32" "$wine" "$pasta/ativacao-sat-cli.exe" consultar \
         --biblioteca "$programas32/satemu_stdcall.dll" 2>&1 | tr -d '\r') ||
         falha "ativacao-sat-cli.exe consultar through sat-host32.exe failed: $consulta"
-    [ "$consulta" = "SAT em operação" ] || falha "through sat-host32.exe, ativacao-sat-cli.exe consultar said: $consulta"
+    [ "$consulta" = "SAT em operação
+$emulado" ] || falha "through sat-host32.exe, ativacao-sat-cli.exe consultar said: $consulta"
 fi
 
 # Nothing in the zip that the console's processes do not load: each DLL appears in the
