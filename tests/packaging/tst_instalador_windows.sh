@@ -156,27 +156,30 @@ cmp -s "$estagio/SAT_x64.DLL" "$acentos_u/SAT_x64.DLL" || falha "the emulated de
 # abrir_console UNIX_FOLDER: the console started as its shortcut starts it (its target,
 # in its working folder); sets $console and $janela.
 abrir_console() {
-    (cd "$1" && DISPLAY=$tela "$wine" "$1/ativacao-sat.exe" >"$tmp/console.log" 2>&1) &
+    (cd "$1" && "$wine" "$1/ativacao-sat.exe" >"$tmp/console.log" 2>&1) &
     console=$!
-    janela=$(DISPLAY=$tela timeout 120 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
+    janela=$(timeout 120 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
         falha "no console window appeared: $(tail -n 20 "$tmp/console.log")"
 }
 # consultar_na_janela FILE TEXT: presses the side bar's first button until FILE holds TEXT.
 consultar_na_janela() {
     for _ in $(seq 30); do
-        DISPLAY=$tela xdotool mousemove --window "$janela" 65 14 click 1
+        xdotool mousemove --window "$janela" 65 14 click 1
         sleep 1
         grep -q "$2" "$1" 2>/dev/null && return 0
     done
     falha "the console did not consult: $(tail -n 20 "$tmp/console.log")"
 }
+# fechar_console: "Sair", at the foot of the side bar, pressed again every few seconds
+# while the console is still there (a busy machine may lose a click).
 fechar_console() {
-    DISPLAY=$tela xdotool mousemove --window "$janela" 65 390 click 1
-    for _ in $(seq 30); do
+    for i in $(seq 60); do
         kill -0 "$console" 2>/dev/null || break
+        [ $((i % 5)) -eq 1 ] && xdotool mousemove --window "$janela" 65 390 click 1 2>/dev/null
         sleep 1
     done
-    kill -0 "$console" 2>/dev/null && falha "the console did not end on \"Sair\""
+    kill -0 "$console" 2>/dev/null &&
+        falha "the console did not end on \"Sair\" (windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>&1 | tr '\n' ';'))"
     wait "$console" || falha "the console ended with status $?"
 }
 
@@ -184,7 +187,7 @@ lido=$(atalho "$menu_u")
 pasta_do_atalho=$("$wine" winepath -u "$(sed -n 's/^pasta=//p' <<<"$lido")" 2>/dev/null)
 [ "$pasta_do_atalho" -ef "$acentos_u" ] || falha "the Start-menu shortcut starts in $pasta_do_atalho"
 abrir_console "$pasta_do_atalho"
-titulo=$(DISPLAY=$tela xdotool getwindowname "$janela")
+titulo=$(xdotool getwindowname "$janela")
 [ "$titulo" = "SAT - BRISEL Ativação (64 bits) - Versão: $versao - SAT EMULADO (satemu)" ] || falha "caption: $titulo"
 consultar_na_janela "$acentos_u/satemu-state.txt" 'ConsultarSAT: 08000'
 
@@ -236,7 +239,7 @@ verificar_instalacao "$acentos_u" "$acentos_w"
 [ "$(grep -c '^"DisplayName"="Ativa\\xe7\\xe3o SAT"' "$WINEPREFIX/user.reg")" -eq 1 ] ||
     falha "not one entry in the list of programs: $(grep -n DisplayName "$WINEPREFIX/user.reg")"
 abrir_console "$acentos_u"
-titulo=$(DISPLAY=$tela xdotool getwindowname "$janela")
+titulo=$(xdotool getwindowname "$janela")
 [ "$titulo" = "SAT - BRISEL Ativação (64 bits) - Versão: $versao" ] || falha "caption on the maker's SAT.DLL: $titulo"
 consultar_na_janela "$acentos_u/sat-gravador.txt" '^ConsultarSAT'
 fechar_console
@@ -279,34 +282,41 @@ desinstalar "$padrao_u"
 if [ -n "$fotos" ]; then
     mkdir -p "$fotos"
     # foto NAME WINDOW: that window alone (no window manager draws a frame around it).
-    foto() { sleep 2; DISPLAY=$tela import -window "$2" "$fotos/$1.png"; }
-    (DISPLAY=$tela "$wine" "$instalador" >>"$tmp/wine.log" 2>&1) &
+    foto() { sleep 2; import -window "$2" "$fotos/$1.png"; }
+    feitas=$(grep -c '^Instalado em' "$log_u" || true)
+    ("$wine" "$instalador" "/LOG=$log_w" >>"$tmp/wine.log" 2>&1) &
     assistente=$!
-    pagina=$(DISPLAY=$tela timeout 120 xdotool search --sync --onlyvisible --name 'Ativação SAT' | head -n 1) ||
+    pagina=$(timeout 120 xdotool search --sync --onlyvisible --name 'Ativação SAT' | head -n 1) ||
         falha "the installer's window did not appear"
     foto instalador-1-boas-vindas "$pagina"
-    DISPLAY=$tela xdotool key --window "$pagina" Return
+    xdotool key --window "$pagina" Return
     foto instalador-2-pasta "$pagina"
-    DISPLAY=$tela xdotool key --window "$pagina" Return
+    xdotool key --window "$pagina" Return
     foto instalador-3-componentes "$pagina"
-    DISPLAY=$tela xdotool key --window "$pagina" Return
+    xdotool key --window "$pagina" Return
+    # The last section's line in the log: the finish page follows.
     for _ in $(seq 120); do
-        [ -f "$padrao_u/desinstalar.exe" ] && [ -f "$menu_u" ] && break
+        [ "$(grep -c '^Instalado em' "$log_u" || true)" -gt "$feitas" ] && break
         sleep 1
     done
     foto instalador-4-fim "$pagina"
     # "Concluir", with "Abrir o Ativação SAT" ticked: the console in its folder.
-    DISPLAY=$tela xdotool key --window "$pagina" Return
+    xdotool key --window "$pagina" Return
+    for _ in $(seq 60); do
+        kill -0 "$assistente" 2>/dev/null || break
+        sleep 1
+    done
+    kill -0 "$assistente" 2>/dev/null && falha "the installer did not end on \"Concluir\""
     wait "$assistente" || falha "the interactive install ended with status $?"
-    janela=$(DISPLAY=$tela timeout 120 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
+    janela=$(timeout 120 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
         falha "the finish page did not open the console"
     for _ in $(seq 30); do
-        DISPLAY=$tela xdotool mousemove --window "$janela" 65 14 click 1
+        xdotool mousemove --window "$janela" 65 14 click 1
         sleep 1
         grep -q 'ConsultarSAT: 08000' "$padrao_u/satemu-state.txt" 2>/dev/null && break
     done
     foto instalador-5-console "$janela"
-    DISPLAY=$tela xdotool mousemove --window "$janela" 65 390 click 1
+    xdotool mousemove --window "$janela" 65 390 click 1
 fi
 
 echo "PASS: $(basename "$instalador"): silent installs (default folder, \"$acentos_w\"), shortcuts, list entry, the console from its shortcut on satemu, refused while running, upgrade over SAT.DLL and Parametros.xml, /BIBLIOTECA, uninstalls"
