@@ -21,7 +21,9 @@
 #   tst_instalador_windows.sh BUILD_DIR VERSION WINE LER_ATALHO_EXE SAT_GRAVADOR_DLL [PICTURES_DIR]
 # PICTURES_DIR: also runs the installer with its pages (welcome, folder, end) and
 # photographs them and the installed console there (scripts/screenshots-windows.sh).
-set -euo pipefail
+set -Eeuo pipefail
+# Any other command that fails ends the test, and says where.
+trap 'echo "FAIL: status $? at line $LINENO: $BASH_COMMAND" >&2' ERR
 build=$1 versao=$2 wine=$3 ler_atalho=$4 gravador=$5 fotos=${6:-}
 wineserver="$(dirname "$wine")/wineserver"
 
@@ -175,7 +177,9 @@ consultar_na_janela() {
 fechar_console() {
     for i in $(seq 60); do
         kill -0 "$console" 2>/dev/null || break
-        [ $((i % 5)) -eq 1 ] && xdotool mousemove --window "$janela" 65 390 click 1 2>/dev/null
+        if [ $((i % 5)) -eq 1 ]; then
+            xdotool mousemove --window "$janela" 65 390 click 1 2>/dev/null || true # gone meanwhile
+        fi
         sleep 1
     done
     kill -0 "$console" 2>/dev/null &&
