@@ -158,7 +158,7 @@ cmp -s "$estagio/SAT_x64.DLL" "$acentos_u/SAT_x64.DLL" || falha "the emulated de
 # abrir_console UNIX_FOLDER: the console started as its shortcut starts it (its target,
 # in its working folder); sets $console and $janela.
 abrir_console() {
-    (cd "$1" && "$wine" "$1/ativacao-sat.exe" >"$tmp/console.log" 2>&1) &
+    (trap - ERR; cd "$1" && "$wine" "$1/ativacao-sat.exe" >"$tmp/console.log" 2>&1) &
     console=$!
     janela=$(timeout 120 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
         falha "no console window appeared: $(tail -n 20 "$tmp/console.log")"
@@ -288,7 +288,7 @@ if [ -n "$fotos" ]; then
     # foto NAME WINDOW: that window alone (no window manager draws a frame around it).
     foto() { sleep 2; import -window "$2" "$fotos/$1.png"; }
     feitas=$(grep -c '^Instalado em' "$log_u" || true)
-    ("$wine" "$instalador" "/LOG=$log_w" >>"$tmp/wine.log" 2>&1) &
+    (trap - ERR; "$wine" "$instalador" "/LOG=$log_w" >>"$tmp/wine.log" 2>&1) &
     assistente=$!
     pagina=$(timeout 120 xdotool search --sync --onlyvisible --name 'Ativação SAT' | head -n 1) ||
         falha "the installer's window did not appear"
