@@ -44,4 +44,6 @@ set(CPACK_PACKAGE_FILE_NAME "ativacao-sat-${PROJECT_VERSION}-windows-${CMAKE_SYS
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR "")
+# The installer, from the same rules, when makensis is there.
+include(${PROJECT_SOURCE_DIR}/cmake/InstallerWindows.cmake)
 include(CPack)

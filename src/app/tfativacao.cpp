@@ -281,6 +281,10 @@ bool TFAtivacao::CarregaDLL(const QString& nome) {
     lblVersaoDLL_->setText(QStringLiteral("DLL: ") + nome +
                            (biblioteca32_ ? QStringLiteral("(32 bits)") : QStringLiteral("(64 bits)")) +
                            QStringLiteral(" - Versão: ") + versao);
+    if (carga::ehSatemu(caminho)) {
+        lblVersaoDLL_->setText(lblVersaoDLL_->text() + QString::fromUtf16(carga::marcaDoSatemu));
+        setWindowTitle(windowTitle() + QString::fromUtf16(carga::marcaDoSatemu));
+    }
     mostrarConvencao();
     return true;
 }

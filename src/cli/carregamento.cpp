@@ -8,12 +8,11 @@
 namespace cli {
 
 std::optional<QString> carregarBiblioteca(CaminhoSat& caminho, const QCommandLineParser& p,
-                                          const Console& console) {
+                                          const Console& console, QString& biblioteca) {
     if (const sat::FuncoesSAT* funcoes = console.funcoes()) {
         caminho.usar(std::make_unique<sat::ExecutorLocal>(*funcoes));
         return std::nullopt;
     }
-    QString biblioteca;
     const QString pastaDoPrograma = console.pastaDosProgramas();
     if (p.isSet(QStringLiteral("biblioteca"))) {
         biblioteca = QFileInfo(p.value(QStringLiteral("biblioteca"))).absoluteFilePath();

@@ -13,9 +13,10 @@ namespace cli {
 
 // Puts on `caminho` the library --biblioteca names, else the one the window would use in
 // the console's folder of programs (the console's scripted table, when it has one):
-// nothing, or the message when it does not load.
+// nothing, or the message when it does not load. `biblioteca`: the library file tried
+// ("" for a scripted table).
 std::optional<QString> carregarBiblioteca(CaminhoSat& caminho, const QCommandLineParser& p,
-                                          const Console& console);
+                                          const Console& console, QString& biblioteca);
 
 // Gives up a call that runs past --tempo-limite, as Esc does in the window.
 class LimiteDeTempo final : public ObservadorDoCaminho {

@@ -49,6 +49,7 @@ struct Contexto {
     bool json;
     QJsonObject saida;
     std::function<bool()> esgotado; // whether the last call was given up at --tempo-limite
+    QString biblioteca;             // the library file loaded ("" for a scripted table)
 };
 
 // An option by its name, its help in the words of the window's labels, and the name of

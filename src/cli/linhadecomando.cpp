@@ -144,14 +144,15 @@ int executar(const QStringList& argumentos, Console& console) {
     CaminhoSat caminho(avisos);
     LimiteDeTempo limite(caminho, segundos);
     caminho.definirObservador(&limite);
-    if (const std::optional<QString> falha = carregarBiblioteca(caminho, p, console)) {
+    QString biblioteca;
+    if (const std::optional<QString> falha = carregarBiblioteca(caminho, p, console, biblioteca)) {
         console.linhaDeErro(*falha);
         if (!subcomando.mesmoSemBiblioteca())
             return SemBiblioteca;
     }
 
     Contexto contexto{
-        p, caminho, console, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }};
+        p, caminho, console, p.isSet(QStringLiteral("json")), {}, [&limite] { return limite.esgotado(); }, biblioteca};
     const Saida saida = std::get<Execucao>(preparo)(contexto);
     if (limite.esgotado())
         console.linhaDeErro(QStringLiteral("A chamada foi abandonada após %1 (--tempo-limite).")

@@ -2,6 +2,7 @@
 
 #include "core/caminhosat.h"
 #include "platform/diagnostico.h"
+#include "platform/platform.h"
 #include "sat/executorremoto.h"
 
 #include <QDir>
@@ -31,6 +32,11 @@ QString hospedeiroPara(const QString& pastaDosProgramas, const QString& bibliote
 
 bool ehHospedeiro32(const QString& hospedeiro) {
     return QFileInfo(hospedeiro).fileName() == QLatin1String("sat-host32.exe");
+}
+
+bool ehSatemu(const QString& caminho) {
+    const QString produto = QString::fromStdString(platform::produtoDoArquivo(caminho.toStdString()));
+    return produto == QLatin1String("satemu") || produto.startsWith(QLatin1String("satemu "));
 }
 
 QString mensagemDeFalha(const QString& caminho, const QString& motivo, int bitsDoPrograma) {

@@ -47,4 +47,16 @@ QString usarHospedeiro(CaminhoSat& caminho, const QString& pastaDosProgramas, co
 // what the user reads when it does not load (`hospedeiro`: what usarHospedeiro returned).
 std::optional<QString> carregar(CaminhoSat& caminho, const QString& biblioteca, const QString& hospedeiro);
 
+// Whether the library at `caminho` is the emulated device, which says so in its version
+// resource: its product name is "satemu" or starts with "satemu ". A maker's library, a
+// file without a product name (every ELF file) or one that cannot be read is not.
+bool ehSatemu(const QString& caminho);
+
+// What the window adds to its caption and library label, and the command line to its
+// consult, when the library answering is satemu: the technician must never take the
+// emulated device for the client's. Nothing is added for any other library.
+inline constexpr char16_t marcaDoSatemu[] = u" - SAT EMULADO (satemu)";
+inline constexpr char16_t avisoDoSatemu[] =
+    u"Atenção: quem responde é o SAT EMULADO (satemu), não um equipamento SAT.";
+
 } // namespace carga

@@ -67,4 +67,7 @@ std::string versaoDoArquivo(const std::string& caminho) {
     return numeros.substr(1);
 }
 
+// ELF files carry no product name.
+std::string produtoDoArquivo(const std::string&) { return {}; }
+
 } // namespace platform

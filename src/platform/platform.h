@@ -60,6 +60,10 @@ private:
 // resource cannot be read; on Windows an ErroDoSistema, which also keeps the error code.
 std::string versaoDoArquivo(const std::string& caminho);
 
+// The "ProductName" text of a file's version resource, read as versaoDoArquivo reads
+// "FileVersion"; "" when there is none or it cannot be read (always on ELF files).
+std::string produtoDoArquivo(const std::string& caminho);
+
 // The full path of the running executable and of its folder (with no trailing separator).
 std::string caminhoDoExecutavel();
 std::string pastaDoExecutavel();

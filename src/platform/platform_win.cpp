@@ -120,7 +120,12 @@ std::string pastaDoExecutavel() {
     return barra == std::string::npos ? std::string() : caminho.substr(0, barra);
 }
 
-std::string versaoDoArquivo(const std::string& caminho) {
+namespace {
+
+// The text `campo` ("FileVersion", "ProductName") of the file's version resource, in the
+// block its first translation names; "" when the block has no such text. Throws
+// ErroDoSistema when the file or its resource cannot be read.
+std::string textoDaVersao(const std::string& caminho, const wchar_t* campo) {
     const std::wstring arquivo = largo(caminho);
     DWORD ignorado = 0;
     SetLastError(ERROR_SUCCESS);
@@ -144,15 +149,26 @@ std::string versaoDoArquivo(const std::string& caminho) {
         bytes < sizeof(Traducao))
         erroDoSistema(caminho, ERROR_RESOURCE_NAME_NOT_FOUND);
 
-    wchar_t chave[64];
-    swprintf(chave, 64, L"\\StringFileInfo\\%.4x%.4x\\FileVersion", traducoes[0].idioma,
-             traducoes[0].paginaDeCodigo);
-    wchar_t* versao = nullptr;
+    wchar_t chave[96];
+    swprintf(chave, 96, L"\\StringFileInfo\\%.4x%.4x\\%ls", traducoes[0].idioma, traducoes[0].paginaDeCodigo,
+             campo);
+    wchar_t* texto = nullptr;
     UINT caracteres = 0;
-    if (!VerQueryValueW(buffer.data(), chave, reinterpret_cast<void**>(&versao), &caracteres) ||
-        versao == nullptr)
+    if (!VerQueryValueW(buffer.data(), chave, reinterpret_cast<void**>(&texto), &caracteres) || texto == nullptr)
         return {};
-    return estreito(versao, static_cast<int>(wcsnlen(versao, caracteres)));
+    return estreito(texto, static_cast<int>(wcsnlen(texto, caracteres)));
+}
+
+} // namespace
+
+std::string versaoDoArquivo(const std::string& caminho) { return textoDaVersao(caminho, L"FileVersion"); }
+
+std::string produtoDoArquivo(const std::string& caminho) {
+    try {
+        return textoDaVersao(caminho, L"ProductName");
+    } catch (const ErroDoSistema&) {
+        return {};
+    }
 }
 
 void caixaDeMensagemSemDono(const std::string& titulo, const std::string& texto) {

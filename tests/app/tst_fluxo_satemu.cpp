@@ -74,7 +74,16 @@ void TestFluxoSatemu::trocarCodigo(const QString& atual, bool emergencia, const 
 }
 
 void TestFluxoSatemu::dispositivoDeFabricaAteATrocaDeCodigo() {
-    QVERIFY(controle<QLabel>("lblVersaoDLL")->text().startsWith(QStringLiteral("DLL: SAT_x64.DLL(64 bits) - Versão: 1.")));
+    const QString rotulo = controle<QLabel>("lblVersaoDLL")->text();
+    QVERIFY2(rotulo.startsWith(QStringLiteral("DLL: SAT_x64.DLL(64 bits) - Versão: 1.")), qPrintable(rotulo));
+#if defined(Q_OS_WIN)
+    // satemu names itself in its version resource: the label and the caption say who answers.
+    QVERIFY2(rotulo.endsWith(QStringLiteral(" - SAT EMULADO (satemu)")), qPrintable(rotulo));
+    QCOMPARE(janela_->windowTitle(),
+             QStringLiteral("SAT - BRISEL Ativação (64 bits) - Versão: " SATCONSOLE_VERSION " - SAT EMULADO (satemu)"));
+#else
+    QVERIFY2(!rotulo.contains(QStringLiteral("satemu")), qPrintable(rotulo));
+#endif
 
     // A factory device refuses the status report: it is not activated yet.
     digitarCodigoNoPrompt(QStringLiteral("12345678"));

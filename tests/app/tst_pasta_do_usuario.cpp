@@ -2,6 +2,7 @@
 // letters outside Windows-1252: it finds its library there, tells a 32-bit DLL by its
 // header, consults the device through the helper, keeps its settings files and the
 // device's state there, and explains a wrong library file from the file itself.
+#include "core/carga.h"
 #include "fluxosatemu.h"
 #include "pastadousuario.h"
 
@@ -62,6 +63,10 @@ void TestPastaDoUsuario::consulta() {
                                                  pasta.filePath(QStringLiteral("Parametros.xml"))});
         QCOMPARE(ui.textos(InteracaoRoteirizada::Tipo::MensagemSemDono), QStringList());
         QVERIFY(!janela.terminacaoSolicitada());
+#ifdef Q_OS_WIN
+        // satemu names itself in its version resource, which ELF files have not.
+        rotulo += QString::fromUtf16(carga::marcaDoSatemu);
+#endif
         QCOMPARE(janela.findChild<QLabel*>(QStringLiteral("lblVersaoDLL"))->text(), rotulo);
 
         janela.findChild<QPushButton*>(QStringLiteral("BtnPrincipal"))->click();

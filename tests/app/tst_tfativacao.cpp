@@ -131,6 +131,8 @@ void TestTFAtivacao::escolhaDaBiblioteca() {
     TFAtivacao janela(ui_, {pasta_->path(), std::nullopt, parametros()});
     QVERIFY(!janela.terminacaoSolicitada());
     QCOMPARE(janela.findChild<QLabel*>(QStringLiteral("lblVersaoDLL"))->text(), rotulo);
+    // A maker's library changes nothing in the caption (only satemu adds to it).
+    QCOMPARE(janela.windowTitle(), QStringLiteral("SAT - BRISEL Ativação (64 bits) - Versão: " SATCONSOLE_VERSION));
     QCOMPARE(janela.findChild<QStackedWidget*>(QStringLiteral("PageControl"))->currentIndex(), 0);
 
     const QStringList erros = ui_.textos(Tipo::MensagemSemDono);

@@ -131,7 +131,20 @@ void TestCli::init() {
 void TestCli::vidaDoDispositivo() {
     Resultado r = rodar({"consultar"});
     QCOMPARE(r.saida, 0);
+#if defined(Q_OS_WIN)
+    // satemu names itself in its version resource: the consult says who answered.
+    QCOMPARE(r.saidaPadrao, QStringLiteral("SAT em operação\nAtenção: quem responde é o SAT EMULADO (satemu), não um "
+                                           "equipamento SAT.\n"));
+    QCOMPARE(json(rodar({"consultar", "--json"})).value("emulado"), QJsonValue(true));
+#else
+    // ELF files carry no product name: nothing tells satemu from a maker's library.
     QCOMPARE(r.saidaPadrao, QStringLiteral("SAT em operação\n"));
+#endif
+    // A maker's library (another product name): not a word added.
+    const Resultado doFabricante = rodar({"consultar", "--biblioteca", SATTESTE_COMPLETA});
+    QCOMPARE(doFabricante.saida, 0);
+    QCOMPARE(doFabricante.saidaPadrao, QStringLiteral("SAT em operação\n"));
+    QVERIFY(!json(rodar({"consultar", "--json", "--biblioteca", SATTESTE_COMPLETA})).contains("emulado"));
 
     r = rodar({"ativar", "--cnpj", "11.222.333/0001-81", "--uf", "SP"});
     QCOMPARE(r.saida, 0);

@@ -39,7 +39,7 @@ if [ "${1:-}" = "--na-tela" ]; then
     janela=$(timeout 90 xdotool search --sync --onlyvisible --name '^SAT - BRISEL' | head -n 1) ||
         falha "no console window appeared: $(tail -n 20 "$registro")"
     titulo=$(xdotool getwindowname "$janela")
-    [ "$titulo" = "SAT - BRISEL Ativação (64 bits) - Versão: $versao" ] || falha "caption: $titulo"
+    [ "$titulo" = "SAT - BRISEL Ativação (64 bits) - Versão: $versao - SAT EMULADO (satemu)" ] || falha "caption: $titulo"
 
     # The side bar's first button ("SAT - BRISEL", 130 x 29 at the window's top left)
     # consults the device; the device logs every call in its state file.
@@ -65,6 +65,8 @@ if [ "${1:-}" = "--na-tela" ]; then
 fi
 
 build=$1 versao=$2 wine=$3 programas32=${4:-}
+# The zip's library is the emulated device, and says so.
+emulado="Atenção: quem responde é o SAT EMULADO (satemu), não um equipamento SAT."
 tmp=$(mktemp -d)
 trap '"$(dirname "$wine")/wineserver" -k 2>/dev/null || true; rm -rf "$tmp"' EXIT
 
@@ -99,12 +101,13 @@ for f in Parametros.xml ConfRede.xml satemu-state.txt; do
     [ -f "$pasta/$f" ] || falha "$f was not written beside the console"
 done
 # The command line beside it consults the same device, with no display (what the
-# consult went through: $1), and lives a short device life with its files in the folder.
+# consult went through: $1), says the emulated device answered, and lives a short device life with its files in the folder.
 consultar_pela_linha_de_comando() {
     local consulta
     consulta=$(DISPLAY= WINEDEBUG=-all "$wine" "$pasta/ativacao-sat-cli.exe" consultar 2>&1 | tr -d '\r') ||
         falha "ativacao-sat-cli.exe consultar ($1) failed: $consulta"
-    [ "$consulta" = "SAT em operação" ] || falha "ativacao-sat-cli.exe consultar ($1) said: $consulta"
+    [ "$consulta" = "SAT em operação
+$emulado" ] || falha "ativacao-sat-cli.exe consultar ($1) said: $consulta"
 }
 consultar_pela_linha_de_comando sat-host.exe
 DISPLAY= WINEDEBUG=-all vida_da_linha_de_comando "$pasta" "$(dirname "$este")/../../docs/assinatura-teste.txt" \

@@ -180,6 +180,24 @@ void versoes(const std::filesystem::path& pasta) {
         }
     }
 
+    // The product name, by which the console knows the emulated device: read like the
+    // version, and "" (never an error) where there is none or nothing can be read.
+    const Caso produtos[] = {
+        {"SAT_x64.DLL", "satemu - emulated SAT device"},
+        {"sem_fileversion.dll", "sem FileVersion"},
+        {"sem_recurso.dll", ""},
+        {"sem_traducao.dll", ""},
+        {"AUSENTE.DLL", ""},
+    };
+    for (const Caso& caso : produtos) {
+        try {
+            iguais(platform::produtoDoArquivo(naPasta(caso.arquivo)), caso.esperado,
+                   std::string("produto de ") + caso.arquivo);
+        } catch (const std::exception& e) {
+            verifica(false, std::string("produto de ") + caso.arquivo + " sem exceção", e.what());
+        }
+    }
+
     struct Falha {
         std::string caminho;
         DWORD codigo; // 0: any failure code the system gives
