@@ -458,8 +458,9 @@ void TestCli::tempoLimite() {
     if (abandonada)
         QVERIFY2(r.erroPadrao.contains(QStringLiteral("A chamada foi abandonada após %1 (--tempo-limite).").arg(aviso)),
                  qPrintable(r.erroPadrao));
+    // The consult's first line (on Windows satemu names itself on the next one).
     if (saida == 0)
-        QCOMPARE(r.saidaPadrao, QStringLiteral("SAT em operação\n"));
+        QCOMPARE(r.saidaPadrao.section(u'\n', 0, 0), QStringLiteral("SAT em operação"));
 }
 
 void TestCli::statusJsonSemDatas() {

@@ -44,5 +44,5 @@ void TestArquivoTexto::arquivoQueNaoSeLe() {
     QCOMPARE(LeArquivosCert(pasta.path()), std::nullopt);
 }
 
-QTEST_MAIN(TestArquivoTexto)
+QTEST_GUILESS_MAIN(TestArquivoTexto)
 #include "tst_arquivotexto.moc"
